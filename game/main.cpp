@@ -1,0 +1,7 @@
+#include "game/game.h"
+
+// Arguments are ignored: the game has no options.
+int main()
+{
+    return runTenfall();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Turns the bytes a terminal sends into the key codes the game reads, the
+// codes a Windows console would give: an arrow key becomes two codes, 0xE0
+// and then 0x4B (left) or 0x4D (right). Whatever else an escape sequence
+// says never reaches the game as letters: ESC [ D must not read as "D".
+
+#include <deque>
+
+struct keyDecoder {
+    enum { ground, escape, csi, ss3 } state = ground;
+    bool plain = true;  // no parameter other than "1" and no intermediate so far
+    int length = 0;     // bytes of the sequence so far, to give up on endless ones
+};
+
+// Feeds one byte; any key codes it completes are appended to `codes`.
+void decodeByte(keyDecoder& decoder, unsigned char byte, std::deque<int>& codes);
+
+// No byte followed in time: a lone ESC is a key of its own (0x1B), an
+// unfinished sequence is dropped.
+void decodeTimeout(keyDecoder& decoder, std::deque<int>& codes);
+
+// True while the decoder holds the start of an escape sequence.
+bool decoderPending(const keyDecoder& decoder);
+
+// How long an escape sequence may pause between bytes before it counts as
+// a lone ESC followed by other keys.
+inline constexpr int escapeDelayMs = 50;

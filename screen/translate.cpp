@@ -1,0 +1,60 @@
+#include "screen/translate.h"
+
+#include <array>
+
+namespace {
+
+// Console colour code (0-7) to ANSI colour number.
+constexpr std::array<int, 8> ansiColour = {0, 4, 2, 6, 1, 5, 3, 7};
+
+int sgrColour(int code, int normalBase, int brightBase)
+{
+    int base = code < 8 ? normalBase : brightBase;
+    return base + ansiColour[code & 7];
+}
+
+struct boxGlyph {
+    char cp437;
+    std::string_view utf8;
+    std::string_view ascii;
+};
+
+constexpr std::array<boxGlyph, 5> boxGlyphs = {{
+    {'\xB3', "\u2502", "|"},  // frame line
+    {'\xBA', "\u2551", "#"},  // bracket side
+    {'\xD3', "\u2559", "#"},  // bracket foot, left
+    {'\xC4', "\u2500", "="},  // bracket foot, middle
+    {'\xBD', "\u255C", "#"},  // bracket foot, right
+}};
+
+constexpr std::array<char, 128> asciiBytes = [] {
+    std::array<char, 128> bytes{};
+    for (int i = 0; i < 128; ++i) {
+        bytes[i] = static_cast<char>(i);
+    }
+    return bytes;
+}();
+
+}  // namespace
+
+std::string sgrFor(int attribute)
+{
+    int foreground = attribute & 15;
+    int background = (attribute >> 4) & 15;
+    return "\x1b[" + std::to_string(sgrColour(foreground, 30, 90)) + ";" +
+           std::to_string(sgrColour(background, 40, 100)) + "m";
+}
+
+std::string_view glyphText(char cp437, bool utf8)
+{
+    auto byte = static_cast<unsigned char>(cp437);
+    if (byte < 0x80) {
+        return std::string_view(&asciiBytes[byte], 1);
+    }
+    for (const boxGlyph& g : boxGlyphs) {
+        if (g.cp437 == cp437) {
+            return utf8 ? g.utf8 : g.ascii;
+        }
+    }
+    return "?";
+}

@@ -1,0 +1,15 @@
+#pragma once
+// How the game's console colours and code page 437 glyphs are written on an
+// ANSI terminal.
+
+#include <string>
+#include <string_view>
+
+// The SGR sequence that sets a console attribute (foreground + 16 *
+// background). Console colour codes run blue-green-red where ANSI runs
+// red-green-blue, and codes 8 to 15 are the bright colours.
+std::string sgrFor(int attribute);
+
+// The text that shows a code page 437 byte: its Unicode character in UTF-8,
+// or a plain ASCII stand-in when the terminal cannot show UTF-8.
+std::string_view glyphText(char cp437, bool utf8);

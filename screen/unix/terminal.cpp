@@ -1,0 +1,143 @@
+// Terminal modes and the ways out. Game mode turns off line buffering and
+// echo but leaves signals on, so Ctrl-C still works. Every way out, normal or
+// by signal, gives the terminal its modes and colours back.
+
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <langinfo.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "screen/console.h"
+#include "screen/unix/terminal_state.h"
+
+bool terminalUtf8 = true;
+
+namespace {
+
+termios savedModes{};
+volatile sig_atomic_t modesSaved = 0;
+volatile sig_atomic_t open = 0;
+
+constexpr int exitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+void restoreModes()
+{
+    if (modesSaved) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &savedModes);
+    }
+}
+
+// Only async-signal-safe calls: tcsetattr, write and _exit.
+void leaveOnSignal(int signal)
+{
+    if (open) {
+        restoreModes();
+        writeAll(restoreSequence());
+    }
+    _exit(128 + signal);
+}
+
+bool terminalUsable()
+{
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::fputs("tenfall: needs a terminal on standard input and output\n", stderr);
+        return false;
+    }
+    const char* term = std::getenv("TERM");
+    if (term == nullptr || *term == '\0' || std::strcmp(term, "dumb") == 0) {
+        std::fputs("tenfall: needs a terminal that can move its cursor (TERM is unset or dumb)\n",
+                   stderr);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void writeAll(std::string_view bytes)
+{
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = write(STDOUT_FILENO, p, left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;  // the terminal is gone; nothing more can be shown
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+}
+
+bool consoleOpen()
+{
+    if (!terminalUsable()) {
+        return false;
+    }
+    std::setlocale(LC_CTYPE, "");
+    terminalUtf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+
+    if (tcgetattr(STDIN_FILENO, &savedModes) != 0) {
+        std::fprintf(stderr, "tenfall: cannot read the terminal's modes: %s\n", std::strerror(errno));
+        return false;
+    }
+    modesSaved = 1;
+    termios game = savedModes;
+    game.c_lflag &= ~(ICANON | ECHO | IEXTEN);
+    game.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON);  // Enter arrives as CR; Ctrl-S is a key
+    game.c_cc[VMIN] = 1;
+    game.c_cc[VTIME] = 0;
+
+    struct sigaction action {};
+    action.sa_handler = leaveOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int s : exitSignals) {
+        sigaddset(&action.sa_mask, s);
+    }
+    for (int s : exitSignals) {
+        sigaction(s, &action, nullptr);
+    }
+    open = 1;
+    tcsetattr(STDIN_FILENO, TCSANOW, &game);
+    return true;
+}
+
+void consoleClose()
+{
+    if (!open) {
+        return;
+    }
+    consoleFlush();
+    writeAll(restoreSequence());
+    restoreModes();
+    open = 0;
+    for (int s : exitSignals) {
+        signal(s, SIG_DFL);
+    }
+}
+
+void terminalLost()
+{
+    consoleClose();
+    _exit(128 + SIGHUP);
+}
+
+bool consoleSize(int& columns, int& rows)
+{
+    winsize size{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
+        return false;
+    }
+    columns = size.ws_col;
+    rows = size.ws_row;
+    return true;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// What the pieces of the Unix terminal layer tell each other.
+
+#include <string_view>
+
+// Whether box glyphs go out as UTF-8 or as ASCII stand-ins; set on open.
+extern bool terminalUtf8;
+
+// The bytes that give the terminal back its colours and leave the cursor at
+// the start of a fresh line. Kept current by the output side, so that a
+// signal handler can write them without building anything.
+std::string_view restoreSequence();
+
+// Writes all of `bytes` to the terminal, retrying short and interrupted
+// writes. Async-signal-safe.
+void writeAll(std::string_view bytes);
+
+// The terminal went away or input ended: give it back and leave.
+[[noreturn]] void terminalLost();

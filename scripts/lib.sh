@@ -1,0 +1,19 @@
+# Helpers shared by the build and test scripts.
+
+# Installs the named Debian packages that are not installed yet.
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    if [ ! -e /tmp/.tenfall-apt-updated ]; then
+        $sudo apt-get update -q >/dev/null && touch /tmp/.tenfall-apt-updated
+    fi
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+jobs() { nproc 2>/dev/null || echo 2; }

@@ -1,0 +1,117 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "screen/keydecoder.h"
+#include "screen/translate.h"
+
+namespace {
+
+// Feeds the pieces one after another, as separate reads, and says what the
+// game would read. A piece of "<timeout>" stands for a pause.
+std::vector<int> decode(std::vector<std::string> pieces)
+{
+    keyDecoder decoder;
+    std::deque<int> codes;
+    for (const std::string& piece : pieces) {
+        if (piece == "<timeout>") {
+            decodeTimeout(decoder, codes);
+            continue;
+        }
+        for (char c : piece) {
+            decodeByte(decoder, static_cast<unsigned char>(c), codes);
+        }
+    }
+    return std::vector<int>(codes.begin(), codes.end());
+}
+
+using codes = std::vector<int>;
+const codes right = {0xE0, 0x4D};
+const codes left = {0xE0, 0x4B};
+
+TEST(KeyDecoder, ArrowsInBothCursorModes)
+{
+    EXPECT_EQ(decode({"\x1b[C"}), right);
+    EXPECT_EQ(decode({"\x1b[D"}), left);
+    EXPECT_EQ(decode({"\x1bOC"}), right);
+    EXPECT_EQ(decode({"\x1bOD"}), left);
+    EXPECT_EQ(decode({"\x1b[1C"}), right);
+}
+
+TEST(KeyDecoder, SplitSequencesDecodeTheSame)
+{
+    EXPECT_EQ(decode({"\x1b", "[C"}), right);
+    EXPECT_EQ(decode({"\x1b[", "D"}), left);
+    EXPECT_EQ(decode({"\x1b", "O", "C"}), right);
+}
+
+TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
+{
+    struct { std::vector<std::string> in; codes out; } cases[] = {
+        {{"\x1b[A"}, {0xE0, 0x48}},  // up: not "A", which would move left
+        {{"\x1b[B"}, {0xE0, 0x50}},
+        {{"\x1bOA"}, {0xE0, 0x48}},
+        {{"\x1b[1;5D"}, {}},        // ctrl-left
+        {{"\x1b[15~"}, {}},         // F5
+        {{"\x1bOP"}, {}},           // F1
+        {{"\x1b[200~"}, {}},
+        {{"\x1b" "d"}, {}},         // Alt-d
+        {{"\x1b[" + std::string(500, '9') + "C", "d"}, {'d'}},  // endless CSI, then a key
+        {{"\x1b[12", "<timeout>", "d"}, {'d'}},                // unfinished sequence
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decode(c.in), c.out) << ::testing::PrintToString(c.in);
+    }
+}
+
+TEST(KeyDecoder, LoneEscapeAndPlainBytes)
+{
+    EXPECT_EQ(decode({"\x1b", "<timeout>"}), codes{0x1B});
+    EXPECT_EQ(decode({"\x1b\x1b[C"}), (codes{0x1B, 0xE0, 0x4D}));
+    EXPECT_EQ(decode({"\x1b\r"}), (codes{0x1B, 0x0D}));
+    EXPECT_EQ(decode({"\x1b[1\r"}), codes{0x0D}) << "a control byte breaks the sequence";
+    EXPECT_EQ(decode({"aD \r"}), (codes{'a', 'D', ' ', 0x0D}));
+    EXPECT_EQ(decode({std::string("\0", 1)}), codes{0});
+}
+
+TEST(KeyDecoder, Utf8CharactersAreNoKeys)
+{
+    // U+0915 starts with 0xE0, which must not pose as the arrow prefix.
+    EXPECT_EQ(decode({"\xc3\xa9", "\xe0\xa4\x95", "d"}), codes{'d'});
+    EXPECT_EQ(decode({"\xe0", "\x4d"}), codes{'M'}) << "a stray 0xE0 byte is dropped alone";
+}
+
+TEST(Translate, ConsoleColoursMapOntoSgr)
+{
+    struct { int attribute; const char* sgr; } cases[] = {
+        {7, "\x1b[37;40m"},          // light grey on black
+        {14 + 16 * 12, "\x1b[93;101m"},  // yellow on light red
+        {11, "\x1b[96;40m"},         // light cyan
+        {10, "\x1b[92;40m"},         // light green
+        {15, "\x1b[97;40m"},
+        {1, "\x1b[34;40m"},          // console blue is ANSI 4
+        {4 + 16 * 1, "\x1b[31;44m"}, // console red on blue
+        {6 + 16 * 3, "\x1b[33;46m"}, // brown on cyan
+        {8 + 16 * 9, "\x1b[90;104m"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sgrFor(c.attribute), c.sgr) << c.attribute;
+    }
+}
+
+TEST(Translate, GlyphsInUtf8AndAscii)
+{
+    EXPECT_EQ(glyphText('\xB3', true), "\u2502");
+    EXPECT_EQ(glyphText('\xBA', true), "\u2551");
+    EXPECT_EQ(glyphText('\xD3', true), "\u2559");
+    EXPECT_EQ(glyphText('\xC4', true), "\u2500");
+    EXPECT_EQ(glyphText('\xBD', true), "\u255C");
+    EXPECT_EQ(glyphText('\xB3', false), "|");
+    EXPECT_EQ(glyphText('\xBA', false), "#");
+    EXPECT_EQ(glyphText('\xC4', false), "=");
+    EXPECT_EQ(glyphText('7', false), "7");
+    EXPECT_EQ(glyphText('\xFE', true), "?");
+}
+
+}  // namespace

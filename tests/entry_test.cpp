@@ -1,0 +1,83 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "game/game.h"
+#include "test_board.h"
+
+namespace {
+
+const char* const instructions =
+    "How to play:\n\n"
+    "You will have 10 stacks that will gradually fill up with numbers between 1 & 9\n"
+    "If any one stack reaches the top of the screen it's game over for you!\n"
+    "To prevent this add numbers together to a sum of 10\n"
+    "You can use the left & right arrow keys to select a stack,\n"
+    "and enter to select the top-most number in that stack.  Once selected the \n"
+    "number will be highlighted in red.  Although you may only select the number at\n"
+    "the top of the stack it can remain selected even when more numbers have piled \n"
+    "on top of it.\n"
+    "The sum of all selected numbers will be shown at the bottom of the screen.\n"
+    "When the sum is exactly equal to 10 the selected numbers will \n"
+    "be removed and you will be given points. The number of points given is \n"
+    "determined by the quantity of numbers you have removed, so it would be better\n"
+    "to use multiple small numbers than only a few large ones.\n"
+    "If the sum of the numbers is greater than 10 then all selected numbers will\n"
+    "be unselected and your sum reset to 0.\n"
+    "The game will start out slow and get progressivly faster.\n"
+    "I hope you're good at adding!!\n"
+    "\n -=-{ Press any key to play }-=-\n";
+
+// A game at level 1 is over long before this many milliseconds.
+constexpr std::int64_t later = 100'000'000;
+
+size_t count(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+TEST(Entry, InstructionsGamesAndTheReplayPrompt)
+{
+    fakeReset();
+    fakeKeys(" ");
+    fakeKeys("xq\r\x1b" "y", later);  // other keys at the prompt are swallowed
+    fakeKeys("Z" "n", 2 * later);
+    EXPECT_EQ(runTenfall(), 0);
+    EXPECT_FALSE(fakeStarved());
+
+    const std::string& out = fakeTranscript();
+    EXPECT_EQ(out.substr(0, std::string(instructions).size()), instructions);
+    EXPECT_EQ(count(out, "How to play:"), 1u) << "instructions only once";
+    EXPECT_EQ(count(out, "Game Over! Play again? "), 2u) << "the prompt follows the message";
+    EXPECT_EQ(count(out, "Score: 0/10"), 2u) << "each game starts from scratch";
+    size_t prompt = out.find("Play again? ");
+    EXPECT_EQ(out.find("Score: 0/10", prompt) > prompt, true);
+    EXPECT_TRUE(out.ends_with("Play again? ")) << "nothing echoed after the last prompt";
+    EXPECT_EQ(fakeRow(21).substr(43, 23), "Game Over! Play again? ");
+}
+
+TEST(Entry, LowerCaseYesAndUpperCaseNo)
+{
+    fakeReset();
+    fakeKeys("k");
+    fakeKeys("Y", later);
+    fakeKeys("N", 2 * later);
+    EXPECT_EQ(runTenfall(), 0);
+    EXPECT_EQ(count(fakeTranscript(), "Play again? "), 2u);
+}
+
+TEST(Entry, ArrowPressedToStartLeavesItsSecondCodeForTheGame)
+{
+    fakeReset();
+    fakeKeys("\xE0\x4D");
+    fakeKeys("n", later);
+    EXPECT_EQ(runTenfall(), 0);
+    EXPECT_EQ(fakeAt(3 * 6 + 9, 24).ch, glyphBracketLeft) << "the cursor moved from 5 to 6";
+    EXPECT_EQ(fakeAt(3 * 5 + 9, 24).ch, ' ');
+}
+
+}  // namespace

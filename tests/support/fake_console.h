@@ -1,0 +1,28 @@
+#pragma once
+// The tests' console: it records what is drawn into a 70 x 25 grid of glyph
+// and colour, plays back scripted key codes and keeps a simulated clock that
+// moves only while the game waits.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "screen/grid.h"
+
+// A blank screen, an empty key queue and the clock at 0.
+void fakeReset();
+
+// Key codes (as the game reads them) that become available at the given
+// simulated time; by default at once.
+void fakeKeys(std::string_view codes, std::int64_t at = -1);
+
+const glyph& fakeAt(int x, int y);
+std::string fakeRow(int y);          // the glyph bytes of one row
+std::string fakeColumn(int x);       // the glyph bytes of one column, row 0 first
+const std::string& fakeTranscript();  // every byte written, in order
+std::int64_t fakeNow();
+int fakeAttribute();  // the colour the next write would use
+
+// True once a read asked for a key that was never scripted. Such a read
+// answers "N", so that a scripted program always comes to an end.
+bool fakeStarved();

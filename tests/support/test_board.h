@@ -1,0 +1,56 @@
+#pragma once
+// Building boards for tests, drawn the way falling numbers draw them.
+
+#include <initializer_list>
+
+#include "board/board.h"
+#include "fake_console.h"
+#include "screen/screen.h"
+
+// Pushes the values onto stack i, bottom first, each drawn as a drop draws it.
+inline void placeCells(cellStack* stacks, int i, std::initializer_list<int> values)
+{
+    for (int v : values) {
+        drawStack(stacks, i, lightGrey);
+        stacks[i].push(cell{v, false});
+        drawStack(stacks, i, yellow);
+    }
+}
+
+inline int stackColumn(int i)
+{
+    return 3 * i + 10;
+}
+
+// The glyph on the screen where the n-th cell (0 = bottom) of stack i stands.
+inline const glyph& cellOnScreen(int i, int n)
+{
+    return fakeAt(stackColumn(i), 23 - n);
+}
+
+inline int attribute(int foreground, int background)
+{
+    return foreground + 16 * background;
+}
+
+// True when stack i's column shows exactly its cells, bottom to top, with the
+// top yellow, the rest grey, selected ones yellow on light red, and blanks above.
+inline bool columnMatches(const cellStack* stacks, int i)
+{
+    cellStack copy = stacks[i];
+    int n = static_cast<int>(copy.size());
+    for (int row = 0; row < 24 - n; ++row) {
+        if (fakeAt(stackColumn(i), row).ch != ' ') {
+            return false;
+        }
+    }
+    for (int k = n - 1; k >= 0; --k) {
+        const cell& c = copy.top();
+        int colour = c.selected ? attribute(yellow, lightRed) : (k == n - 1 ? yellow : lightGrey);
+        if (cellOnScreen(i, k) != glyph{static_cast<char>('0' + c.value), colour}) {
+            return false;
+        }
+        copy.pop();
+    }
+    return true;
+}
