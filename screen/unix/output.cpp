@@ -135,3 +135,23 @@ void consoleFlush()
     writeAll(out.buffer);
     out.buffer.clear();
 }
+
+void terminalRepaint()
+{
+    if (!out.gridKnown) {
+        return;
+    }
+    grid wanted = out.shown;
+    int x = out.x, y = out.y, attribute = out.attribute;
+    out.terminalAttribute = unknown;
+    consoleClear();
+    for (out.y = 0; out.y < screenHeight; ++out.y) {
+        for (out.x = 0; out.x < screenWidth;) {
+            out.attribute = wanted[out.y][out.x].colour;
+            writeOnGrid(wanted[out.y][out.x].ch);  // blanks the clear already shows are skipped
+        }
+    }
+    out.x = x;
+    out.y = y;
+    out.attribute = attribute;
+}

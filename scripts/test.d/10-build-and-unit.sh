@@ -1,7 +1,7 @@
 # The game and its tests, built with g++ and clang, warnings as errors.
 set -euo pipefail
 . scripts/lib.sh
-need_packages cmake g++ clang googletest libgtest-dev
+need_packages cmake g++ clang googletest libgtest-dev pkg-config libvterm-dev libfaketime
 
 for compiler in g++ clang++; do
     dir=build-test-$compiler

@@ -1,0 +1,279 @@
+#include "harness.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vterm.h>
+
+namespace {
+
+using clock = std::chrono::steady_clock;
+
+int msLeft(clock::time_point deadline)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Reads what the game has written within `ms` and feeds it to the emulator.
+// Returns false once the pseudo-terminal has nothing more to give.
+bool pump(ptyGame& game, int ms)
+{
+    pollfd p{game.master, POLLIN, 0};
+    int ready = poll(&p, 1, ms);
+    if (ready <= 0) {
+        return ready == 0 || errno == EINTR;
+    }
+    char buffer[4096];
+    ssize_t n = read(game.master, buffer, sizeof buffer);
+    if (n <= 0) {
+        return false;  // EIO: the game closed its side
+    }
+    game.output.append(buffer, static_cast<size_t>(n));
+    vterm_input_write(game.vt, buffer, static_cast<size_t>(n));
+    return true;
+}
+
+void reap(ptyGame& game, bool wait)
+{
+    if (game.exited || game.pid < 0) {
+        return;
+    }
+    int status = 0;
+    if (waitpid(game.pid, &status, wait ? 0 : WNOHANG) == game.pid) {
+        game.exited = true;
+        game.status = status;
+    }
+}
+
+VTermScreenCell cellAt(ptyGame& game, int x, int y)
+{
+    VTermScreenCell cell{};
+    vterm_screen_get_cell(game.screen, VTermPos{y, x}, &cell);
+    return cell;
+}
+
+int paletteIndex(const VTermColor& colour, bool foreground)
+{
+    if (foreground ? VTERM_COLOR_IS_DEFAULT_FG(&colour) : VTERM_COLOR_IS_DEFAULT_BG(&colour)) {
+        return -1;
+    }
+    if (VTERM_COLOR_IS_INDEXED(&colour)) {
+        return colour.indexed.idx;
+    }
+    return -2;  // an RGB colour: the game never sets one
+}
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string gameBinary()
+{
+    return TENFALL_BINARY;
+}
+
+bool launch(ptyGame& game, const launchOptions& options)
+{
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(options.columns);
+    size.ws_row = static_cast<unsigned short>(options.rows);
+    std::string binary = gameBinary();
+
+    pid_t pid = forkpty(&game.master, nullptr, nullptr, &size);
+    if (pid < 0) {
+        return false;
+    }
+    if (pid == 0) {
+        setenv("TERM", "xterm-256color", 1);
+        setenv("LANG", "C.UTF-8", 1);
+        unsetenv("LC_ALL");
+        if (options.speedUp > 1) {
+            setenv("LD_PRELOAD", TENFALL_FAKETIME_LIBRARY, 1);
+            setenv("FAKETIME", ("+0 x" + std::to_string(options.speedUp)).c_str(), 1);
+            setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+        }
+        for (const std::string& assignment : options.environment) {
+            putenv(const_cast<char*>(assignment.c_str()));
+        }
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    game.pid = pid;
+    game.vt = vterm_new(options.rows, options.columns);
+    vterm_set_utf8(game.vt, 1);
+    game.screen = vterm_obtain_screen(game.vt);
+    vterm_screen_reset(game.screen, 1);
+    return true;
+}
+
+void shutDown(ptyGame& game)
+{
+    if (game.pid > 0 && !game.exited) {
+        kill(game.pid, SIGKILL);
+        reap(game, true);
+    }
+    if (game.master >= 0) {
+        close(game.master);
+        game.master = -1;
+    }
+    if (game.vt != nullptr) {
+        vterm_free(game.vt);
+        game.vt = nullptr;
+    }
+}
+
+void sendKeys(ptyGame& game, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t n = write(game.master, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+bool waitUntil(ptyGame& game, const std::function<bool()>& done, int timeoutMs)
+{
+    auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        int left = msLeft(deadline);
+        if (left == 0) {
+            return false;
+        }
+        if (!pump(game, left < 50 ? left : 50)) {
+            reap(game, false);
+            return done();
+        }
+    }
+    return true;
+}
+
+bool screenChangesWithin(ptyGame& game, int ms)
+{
+    size_t before = game.output.size();
+    auto deadline = clock::now() + std::chrono::milliseconds(ms);
+    while (msLeft(deadline) > 0 && pump(game, msLeft(deadline))) {
+    }
+    return game.output.size() != before;
+}
+
+bool waitForExit(ptyGame& game, int timeoutMs)
+{
+    auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        reap(game, false);
+        if (game.exited) {
+            while (pump(game, 0) && msLeft(deadline) > 0) {
+            }
+            return true;
+        }
+        int left = msLeft(deadline);
+        if (left == 0) {
+            return false;
+        }
+        if (!pump(game, left < 20 ? left : 20)) {
+            usleep(2000);  // its side is closed; the process is about to end
+        }
+    }
+}
+
+std::u32string rowChars(ptyGame& game, int row)
+{
+    int rows = 0, columns = 0;
+    vterm_get_size(game.vt, &rows, &columns);
+    std::u32string text;
+    for (int x = 0; x < columns; ++x) {
+        text += charAt(game, x, row);
+    }
+    return text;
+}
+
+std::string rowText(ptyGame& game, int row)
+{
+    std::string text;
+    for (char32_t c : rowChars(game, row)) {
+        appendUtf8(text, c);
+    }
+    return text;
+}
+
+std::string textAt(ptyGame& game, int x, int y, int length)
+{
+    std::string text;
+    for (char32_t c : rowChars(game, y).substr(static_cast<size_t>(x), static_cast<size_t>(length))) {
+        appendUtf8(text, c);
+    }
+    return text;
+}
+
+char32_t charAt(ptyGame& game, int x, int y)
+{
+    VTermScreenCell cell = cellAt(game, x, y);
+    return cell.chars[0] == 0 ? U' ' : static_cast<char32_t>(cell.chars[0]);
+}
+
+int foregroundAt(ptyGame& game, int x, int y)
+{
+    return paletteIndex(cellAt(game, x, y).fg, true);
+}
+
+int backgroundAt(ptyGame& game, int x, int y)
+{
+    return paletteIndex(cellAt(game, x, y).bg, false);
+}
+
+std::pair<int, int> cursorAt(ptyGame& game)
+{
+    VTermPos pos{};
+    vterm_state_get_cursorpos(vterm_obtain_state(game.vt), &pos);
+    return {pos.col, pos.row};
+}
+
+termios ptyModes(ptyGame& game)
+{
+    termios modes{};
+    tcgetattr(game.master, &modes);
+    return modes;
+}
+
+bool ptySetSize(ptyGame& game, int columns, int rows)
+{
+    winsize size{};
+    size.ws_col = static_cast<unsigned short>(columns);
+    size.ws_row = static_cast<unsigned short>(rows);
+    vterm_set_size(game.vt, rows, columns);
+    return ioctl(game.master, TIOCSWINSZ, &size) == 0;
+}
+
+int paletteOf(int consoleColour)
+{
+    // Console colours run blue-green-red, the terminal's palette red-green-blue.
+    static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    return (consoleColour & 8) + ansi[consoleColour & 7];
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Runs the real game in a pseudo-terminal and reads its screen through
+// libvterm, a real terminal emulator, the way a player's terminal would.
+
+#include <sys/types.h>
+#include <termios.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct VTerm;
+struct VTermScreen;
+
+struct ptyGame {
+    int master = -1;
+    pid_t pid = -1;
+    VTerm* vt = nullptr;
+    VTermScreen* screen = nullptr;
+    std::string output;  // every byte the game wrote
+    bool exited = false;
+    int status = 0;  // as waitpid gives it
+};
+
+struct launchOptions {
+    int columns = 80;
+    int rows = 25;
+    // Extra environment, NAME=value; TERM=xterm-256color and LANG=C.UTF-8 are set first.
+    std::vector<std::string> environment;
+    // Run the game's clock this many times faster (through libfaketime).
+    int speedUp = 1;
+};
+
+// The game binary under test, as CMake built it.
+std::string gameBinary();
+
+bool launch(ptyGame& game, const launchOptions& options = {});
+// Kills the game if it still runs and frees everything.
+void shutDown(ptyGame& game);
+
+void sendKeys(ptyGame& game, std::string_view bytes);
+
+// Reads the game's output until `done` holds or the deadline passes.
+bool waitUntil(ptyGame& game, const std::function<bool()>& done, int timeoutMs = 5000);
+// Reads output for a while and returns whether the screen changed at all.
+bool screenChangesWithin(ptyGame& game, int ms);
+// Waits for the game to exit; true when it did in time.
+bool waitForExit(ptyGame& game, int timeoutMs = 5000);
+
+// The screen, as the emulator shows it.
+std::string rowText(ptyGame& game, int row);  // UTF-8, trailing blanks kept
+// UTF-8 text of `length` cells from column x of row y.
+std::string textAt(ptyGame& game, int x, int y, int length);
+std::u32string rowChars(ptyGame& game, int row);
+char32_t charAt(ptyGame& game, int x, int y);
+// Palette index 0-15 of a cell's colours; -1 for the terminal's default.
+int foregroundAt(ptyGame& game, int x, int y);
+int backgroundAt(ptyGame& game, int x, int y);
+std::pair<int, int> cursorAt(ptyGame& game);  // column, row
+
+// The pseudo-terminal's modes as the game left them.
+termios ptyModes(ptyGame& game);
+bool ptySetSize(ptyGame& game, int columns, int rows);
+
+// Console colour codes as the game uses them, mapped to palette indices.
+int paletteOf(int consoleColour);
