@@ -25,12 +25,13 @@ set(CPACK_PACKAGE_NAME tenfall)
 set(CPACK_PACKAGE_VENDOR "tenfall")
 set(CPACK_PACKAGE_CONTACT ${TENFALL_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arithmetic game: add falling digits up to ten")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Ten stacks of digits from 1 to 9 grow on a terminal screen. Move a cursor \
-between the stacks and pick numbers off their tops: numbers that add up to \
-exactly ten vanish and score a point each. The game is over when a stack \
-reaches the top of the screen. Numbers fall faster, and more at a time, as \
-the score climbs.")
+# Wrapped by hand: Debian shows the long description as it is written.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Ten stacks of digits from 1 to 9 grow on a terminal screen. Move a cursor"
+  "between the stacks and pick numbers off their tops: numbers that add up to"
+  "exactly ten vanish and score a point each. The game is over when a stack"
+  "reaches the top of the screen. Numbers fall faster, and more at a time, as"
+  "the score climbs.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git" "/build")
 

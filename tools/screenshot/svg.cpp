@@ -64,10 +64,20 @@ bool boxLines(char32_t ch, int x, int y, std::string& path)
     double right = left + cellWidth;
     double inner = centreX - 2, outer = centreX + 2;  // the two strokes of a double line
     auto vertical = [&](double at, double from, double to) {
-        path += "M" + px(at) + " " + px(from) + "V" + px(to);
+        path += 'M';
+        path += px(at);
+        path += ' ';
+        path += px(from);
+        path += 'V';
+        path += px(to);
     };
     auto horizontal = [&](double at, double from, double to) {
-        path += "M" + px(from) + " " + px(at) + "H" + px(to);
+        path += 'M';
+        path += px(from);
+        path += ' ';
+        path += px(at);
+        path += 'H';
+        path += px(to);
     };
     switch (ch) {
     case U'\u2502':  // frame line
@@ -139,7 +149,10 @@ std::string screenSvg(const ptyGame& game)
                     boxLines(next.ch, x, y, linesByColour[next.foreground])) {
                     break;
                 }
-                positions += (positions.empty() ? "" : " ") + std::to_string(margin + x * cellWidth);
+                if (!positions.empty()) {
+                    positions += ' ';
+                }
+                positions += std::to_string(margin + x * cellWidth);
                 appendEscaped(glyphs, next.ch);
             }
             text += "<text x=\"" + positions + "\" y=\"" +
