@@ -1,0 +1,40 @@
+// screenshot PROGRAM OUTPUT.svg: plays tenfall in an 80 x 25 pseudo-terminal
+// up to a selection in a game in progress and writes the screen as SVG.
+
+#include <cstdio>
+#include <string>
+
+#include <sys/wait.h>
+
+#include "screenshot.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 3) {
+        std::fputs("usage: screenshot PROGRAM OUTPUT.svg\n", stderr);
+        return 2;
+    }
+    ptyGame game;
+    if (!startGame(game, argv[1])) {
+        std::perror("screenshot: forkpty");
+        return 1;
+    }
+    bool played = playToSelection(game);
+    std::string svg = screenSvg(game);
+    int status = stopGame(game);
+    if (!played) {
+        std::fputs(svg.c_str(), stderr);  // what the screen showed when it went wrong
+        return 1;
+    }
+    // A game ended by SIGTERM leaves with 128 + 15 after restoring the terminal.
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 143) {
+        std::fprintf(stderr, "screenshot: the game did not leave cleanly (wait status %d)\n", status);
+        return 1;
+    }
+    std::FILE* out = std::fopen(argv[2], "w");
+    if (out == nullptr || std::fputs(svg.c_str(), out) < 0 || std::fclose(out) != 0) {
+        std::perror(argv[2]);
+        return 1;
+    }
+    return 0;
+}
