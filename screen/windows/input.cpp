@@ -13,16 +13,47 @@
 
 namespace {
 
-void dropEvents(HANDLE in, DWORD count)
+// A key press that _getch turns into a code: a character, or one of the
+// extended keys it sends as a prefix and a second code. Other keys (Shift,
+// Ctrl, media keys) _getch passes over, so they must not end a wait, and
+// _kbhit cannot be asked alone: some runtimes see only the character keys.
+bool givesKeyCode(const INPUT_RECORD& record)
+{
+    if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) {
+        return false;
+    }
+    if (record.Event.KeyEvent.uChar.AsciiChar != 0) {
+        return true;
+    }
+    WORD key = record.Event.KeyEvent.wVirtualKeyCode;
+    return (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE ||
+           (key >= VK_F1 && key <= VK_F12);
+}
+
+// Reads off the events that come before the first key press. True when a
+// key press is next in the input.
+bool keyPressNext(HANDLE in)
 {
     INPUT_RECORD records[64];
-    while (count > 0) {
-        DWORD read = 0;
-        DWORD chunk = count < 64 ? count : 64;
-        if (!ReadConsoleInputW(in, records, chunk, &read) || read == 0) {
+    for (;;) {
+        DWORD seen = 0;
+        if (!PeekConsoleInputA(in, records, 64, &seen)) {
             consoleLost();
         }
-        count -= read;
+        DWORD skip = 0;
+        while (skip < seen && !givesKeyCode(records[skip])) {
+            ++skip;
+        }
+        DWORD dropped = 0;
+        if (skip > 0 && !ReadConsoleInputA(in, records, skip, &dropped)) {
+            consoleLost();
+        }
+        if (skip < seen) {
+            return true;
+        }
+        if (seen < 64) {
+            return false;
+        }
     }
 }
 
@@ -33,16 +64,11 @@ bool consoleKeyWaiting(int timeoutMs)
     HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     std::int64_t deadline = consoleClock() + timeoutMs;
     for (;;) {
-        DWORD pending = 0;
-        if (!GetNumberOfConsoleInputEvents(in, &pending)) {
-            consoleLost();
-        }
-        if (_kbhit()) {
+        // _kbhit also knows of the second code of an extended key, which
+        // the runtime holds once _getch has given the prefix.
+        if (_kbhit() || keyPressNext(in)) {
             return true;
         }
-        // _kbhit looked at every one of these events and found no key in
-        // them; events that came since are left for the next look.
-        dropEvents(in, pending);
         DWORD wait = INFINITE;
         if (timeoutMs >= 0) {
             std::int64_t left = deadline - consoleClock();
