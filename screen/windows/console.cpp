@@ -32,7 +32,8 @@ std::atomic<bool> cursorParked{true};  // the way out has put the cursor on a fr
 const ULONGLONG startMs = GetTickCount64();
 
 // Safe to run twice, and from the control handler's thread while the game's
-// thread is still drawing: it only sets modes and moves the cursor once.
+// thread is still drawing: setting the modes again does no harm, and the
+// cursor is moved to its fresh line only once.
 void restoreConsole()
 {
     if (!modesSaved) {
