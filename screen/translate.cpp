@@ -35,6 +35,18 @@ constexpr std::array<char, 128> asciiBytes = [] {
     return bytes;
 }();
 
+// Decodes one UTF-8 character; the table holds only well-formed ones.
+char32_t decodeUtf8(std::string_view text)
+{
+    auto lead = static_cast<unsigned char>(text[0]);
+    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    }
+    return code;
+}
+
 }  // namespace
 
 std::string sgrFor(int attribute)
@@ -57,4 +69,9 @@ std::string_view glyphText(char cp437, bool utf8)
         }
     }
     return "?";
+}
+
+char32_t glyphCodePoint(char cp437)
+{
+    return decodeUtf8(glyphText(cp437, true));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // How the game's console colours and code page 437 glyphs are written on an
-// ANSI terminal.
+// ANSI terminal, and which Unicode characters the glyphs are.
 
 #include <string>
 #include <string_view>
@@ -13,3 +13,8 @@ std::string sgrFor(int attribute);
 // The text that shows a code page 437 byte: its Unicode character in UTF-8,
 // or a plain ASCII stand-in when the terminal cannot show UTF-8.
 std::string_view glyphText(char cp437, bool utf8);
+
+// The Unicode character of a code page 437 byte, for consoles written in
+// UTF-16: the same character glyphText gives in UTF-8, or '?' for a byte the
+// game never draws.
+char32_t glyphCodePoint(char cp437);

@@ -114,4 +114,16 @@ TEST(Translate, GlyphsInUtf8AndAscii)
     EXPECT_EQ(glyphText('\xFE', true), "?");
 }
 
+TEST(Translate, GlyphCodePointsForUtf16Consoles)
+{
+    struct { char cp437; char32_t code; } cases[] = {
+        {'\xB3', 0x2502}, {'\xBA', 0x2551}, {'\xD3', 0x2559}, {'\xC4', 0x2500},
+        {'\xBD', 0x255C}, {'7', '7'}, {' ', ' '}, {'\n', '\n'}, {'\0', 0}, {'\x7F', 0x7F},
+        {'\xFE', '?'}, {'\x80', '?'},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(glyphCodePoint(c.cp437), c.code) << static_cast<int>(static_cast<unsigned char>(c.cp437));
+    }
+}
+
 }  // namespace

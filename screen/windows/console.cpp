@@ -1,0 +1,127 @@
+// Console modes and the ways out. Game mode reads keys one at a time with no
+// echo, no mouse and no quick-edit selection (a click would otherwise freeze
+// the game), but keeps Ctrl-C working. Every way out, normal, by Ctrl-C or
+// Ctrl-Break, or by closing the window, gives the console back its modes and
+// its text attribute.
+//
+// The output code page is never changed: the glyphs go out as UTF-16, which
+// shows them whatever the code page is.
+
+#include <cstdio>
+
+#include <windows.h>
+
+#include "screen/console.h"
+#include "screen/screen.h"
+#include "screen/windows/console_state.h"
+
+std::atomic<bool> gameScreenShown{false};
+
+namespace {
+
+struct consoleModes {
+    DWORD input = 0;
+    DWORD output = 0;
+    WORD attribute = 0;
+};
+
+consoleModes saved;
+std::atomic<bool> modesSaved{false};
+std::atomic<bool> cursorParked{true};  // the way out has put the cursor on a fresh line
+
+const ULONGLONG startMs = GetTickCount64();
+
+// Safe to run twice, and from the control handler's thread while the game's
+// thread is still drawing: setting the modes again does no harm, and the
+// cursor is moved to its fresh line only once.
+void restoreConsole()
+{
+    if (!modesSaved) {
+        return;
+    }
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetConsoleMode(in, saved.input);
+    SetConsoleMode(out, saved.output);
+    SetConsoleTextAttribute(out, saved.attribute);
+    if (cursorParked.exchange(true)) {
+        return;
+    }
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (gameScreenShown) {
+        SetConsoleCursorPosition(out, COORD{0, screenHeight - 1});
+    } else if (!GetConsoleScreenBufferInfo(out, &info) || info.dwCursorPosition.X == 0) {
+        return;
+    }
+    DWORD written = 0;
+    WriteConsoleW(out, L"\n", 1, &written, nullptr);
+}
+
+// Runs on a thread of its own that the system starts for the event.
+BOOL WINAPI leaveOnControl(DWORD event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+        restoreConsole();
+        ExitProcess(STATUS_CONTROL_C_EXIT);
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+bool consoleOpen()
+{
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleMode(in, &saved.input) || !GetConsoleMode(out, &saved.output) ||
+        !GetConsoleScreenBufferInfo(out, &info)) {
+        std::fputs("tenfall: needs a console on standard input and output\n", stderr);
+        return false;
+    }
+    saved.attribute = info.wAttributes;
+    cursorParked = false;
+    modesSaved = true;
+    SetConsoleCtrlHandler(leaveOnControl, TRUE);
+    SetConsoleMode(in, ENABLE_PROCESSED_INPUT | ENABLE_EXTENDED_FLAGS);
+    SetConsoleMode(out, ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT);
+    return true;
+}
+
+void consoleClose()
+{
+    if (!modesSaved) {
+        return;
+    }
+    restoreConsole();
+    SetConsoleCtrlHandler(leaveOnControl, FALSE);
+    modesSaved = false;
+}
+
+void consoleLost()
+{
+    consoleClose();
+    ExitProcess(1);
+}
+
+std::int64_t consoleClock()
+{
+    return static_cast<std::int64_t>(GetTickCount64() - startMs);
+}
+
+bool consoleSize(int& columns, int& rows)
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) {
+        return false;
+    }
+    columns = info.srWindow.Right - info.srWindow.Left + 1;
+    rows = info.srWindow.Bottom - info.srWindow.Top + 1;
+    return true;
+}

@@ -1,0 +1,67 @@
+// Output straight to the console API: the cursor is placed and the attribute
+// set on the console itself, so every write is on the screen at once and the
+// colour codes reach the console as they are. Text goes out as UTF-16, so the
+// box glyphs show whatever the console's code page is.
+
+#include <string>
+
+#include <windows.h>
+
+#include "screen/console.h"
+#include "screen/screen.h"
+#include "screen/translate.h"
+#include "screen/windows/console_state.h"
+
+namespace {
+
+HANDLE output()
+{
+    return GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
+}  // namespace
+
+void consoleMove(int x, int y)
+{
+    SetConsoleCursorPosition(output(), COORD{static_cast<SHORT>(x), static_cast<SHORT>(y)});
+}
+
+void consoleColor(int attribute)
+{
+    SetConsoleTextAttribute(output(), static_cast<WORD>(attribute));
+}
+
+void consoleWrite(std::string_view text)
+{
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (char ch : text) {
+        wide += static_cast<wchar_t>(glyphCodePoint(ch));
+    }
+    DWORD written = 0;
+    WriteConsoleW(output(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+void consoleClear()
+{
+    // The console API instead of "cls", which would start a shell each game.
+    // Blank on black whatever the console's own colours, as the game is
+    // drawn on black; the attribute for later writes is left alone.
+    HANDLE out = output();
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(out, &info)) {
+        consoleLost();
+    }
+    DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    COORD home{0, 0};
+    DWORD done = 0;
+    FillConsoleOutputCharacterW(out, L' ', cells, home, &done);
+    FillConsoleOutputAttribute(out, white, cells, home, &done);
+    SetConsoleCursorPosition(out, home);
+    gameScreenShown = true;
+}
+
+void consoleFlush()
+{
+    // Nothing is held back: each write is on the console when it returns.
+}

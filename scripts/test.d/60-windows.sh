@@ -1,0 +1,37 @@
+# The Windows build: cross-compiled with mingw-w64, warnings as errors, and
+# tried under wine: the unit tests, the message when there is no console,
+# and a short game in wine's console on a pseudo-terminal.
+set -euo pipefail
+. scripts/lib.sh
+need_packages cmake googletest g++-mingw-w64-x86-64-posix wine64 python3 python3-pyte
+
+dir=build-windows
+cmake -S . -B "$dir" --toolchain cmake/mingw-w64.cmake -DTENFALL_WERROR=ON >/dev/null
+cmake --build "$dir" -j "$(jobs)"
+
+# A prefix of our own, made fresh and thrown away with its wineserver.
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tenfall-wine.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all
+wine=/usr/lib/wine/wine64
+cleanup() {
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+"$wine" wineboot --init >/dev/null 2>&1 || true
+
+ctest --test-dir "$dir" --output-on-failure
+
+# Output redirected: one line on stderr (a Windows line, ending in CR LF),
+# nothing on stdout, exit status 1.
+status=0
+"$wine" "$dir/tenfall.exe" </dev/null >"$dir/no-console.out" 2>"$dir/no-console.err" || status=$?
+expected="tenfall: needs a console on standard input and output"
+if [ "$status" -ne 1 ] || [ -s "$dir/no-console.out" ] || [ "$(tr -d "\r" <"$dir/no-console.err")" != "$expected" ]; then
+    echo "FAIL: tenfall.exe without a console: status $status, stderr:" >&2
+    cat "$dir/no-console.err" >&2
+    exit 1
+fi
+echo "tenfall.exe without a console: exit 1 with one line on stderr: ok"
+
+/usr/bin/python3 tests/windows/play_under_wine.py "$dir/tenfall.exe"
