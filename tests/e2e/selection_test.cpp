@@ -124,7 +124,7 @@ TEST_F(Selection, SelectedTopShowsYellowOnLightRed)
 
 TEST_F(Selection, TopsMakingTenAreRemovedAndScored)
 {
-    start(10);
+    start(5);
     ASSERT_TRUE(startPlaying(game));
     auto chosen = waitForPlan(game, [](const boardView& b) -> stackList { return topsSummingTo(b, 10); }, 20000);
     ASSERT_TRUE(chosen) << "no set of tops made ten";
@@ -216,7 +216,7 @@ TEST_F(Selection, BuriedSelectedCellIsRemovedAndTheColumnClosesUp)
 // sum shows 0 at once, before any tick could have redrawn it.
 TEST_F(Selection, OvershootUnselectsEverything)
 {
-    start(10);
+    start(5);
     ASSERT_TRUE(startPlaying(game));
     auto pair = waitForPlan(
         game,
