@@ -1,0 +1,170 @@
+#include "live_board.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace {
+
+constexpr char32_t bracketSide = U'\u2551';
+constexpr char32_t bracketFootLeft = U'\u2559';
+constexpr char32_t bracketFootMiddle = U'\u2500';
+constexpr char32_t bracketFootRight = U'\u255C';
+
+bool isDigit(char32_t c)
+{
+    return c >= U'1' && c <= U'9';
+}
+
+bool isBracketGlyph(char32_t c)
+{
+    return c == bracketSide || c == bracketFootLeft || c == bracketFootMiddle || c == bracketFootRight;
+}
+
+bool footAt(ptyGame& game, int i)
+{
+    int x = stackColumn(i) - 1;
+    return charAt(game, x, 24) == bracketFootLeft && charAt(game, x + 1, 24) == bracketFootMiddle &&
+           charAt(game, x + 2, 24) == bracketFootRight;
+}
+
+}  // namespace
+
+boardView readBoard(ptyGame& game)
+{
+    boardView board;
+    for (int i = 0; i < stacks; ++i) {
+        for (int n = 0; n < 24; ++n) {
+            char32_t c = charAt(game, stackColumn(i), rowOfCell(n));
+            if (!isDigit(c)) {
+                break;
+            }
+            board[static_cast<size_t>(i)].push_back(static_cast<int>(c - U'0'));
+        }
+    }
+    return board;
+}
+
+int digitCount(ptyGame& game)
+{
+    int count = 0;
+    for (int i = 0; i < stacks; ++i) {
+        for (int row = 0; row < 25; ++row) {
+            count += isDigit(charAt(game, stackColumn(i), row)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+std::vector<int> bracketFeet(ptyGame& game)
+{
+    std::vector<int> feet;
+    for (int i = 0; i < stacks; ++i) {
+        if (footAt(game, i)) {
+            feet.push_back(i);
+        }
+    }
+    return feet;
+}
+
+bool bracketOnlyAt(ptyGame& game, int i)
+{
+    int left = stackColumn(i) - 1, right = stackColumn(i) + 1;
+    for (int x = 9; x < 39; ++x) {
+        for (int row = 0; row < 24; ++row) {
+            bool side = x == left || x == right;
+            if ((charAt(game, x, row) == bracketSide) != side) {
+                return false;
+            }
+            if (side && foregroundAt(game, x, row) != palette::green) {
+                return false;
+            }
+        }
+        bool foot = x >= left && x <= right;
+        if (isBracketGlyph(charAt(game, x, 24)) != foot) {
+            return false;
+        }
+    }
+    return footAt(game, i) && foregroundAt(game, left, 24) == palette::green;
+}
+
+bool shownSelected(ptyGame& game, int i, int n)
+{
+    return foregroundAt(game, stackColumn(i), rowOfCell(n)) == palette::yellow &&
+           backgroundAt(game, stackColumn(i), rowOfCell(n)) == palette::lightRed;
+}
+
+std::string movesBetween(int from, int to)
+{
+    return from < to ? std::string(static_cast<size_t>(to - from), 'd')
+                     : std::string(static_cast<size_t>(from - to), 'a');
+}
+
+std::optional<std::vector<int>> topsSummingTo(const boardView& board, int target,
+                                              const std::vector<int>& excluded)
+{
+    std::vector<int> candidates;
+    for (int i = 0; i < stacks; ++i) {
+        if (!board[static_cast<size_t>(i)].empty() &&
+            std::find(excluded.begin(), excluded.end(), i) == excluded.end()) {
+            candidates.push_back(i);
+        }
+    }
+    // Every subset of at most ten tops: small enough to try them all.
+    for (unsigned mask = 1; mask < (1u << candidates.size()); ++mask) {
+        std::vector<int> chosen;
+        int sum = 0;
+        for (size_t b = 0; b < candidates.size(); ++b) {
+            if (mask & (1u << b)) {
+                chosen.push_back(candidates[b]);
+                sum += board[static_cast<size_t>(candidates[b])].back();
+            }
+        }
+        if (sum == target) {
+            return chosen;
+        }
+    }
+    return std::nullopt;
+}
+
+bool waitForOutput(ptyGame& game, const std::string& text, size_t from, int timeoutMs)
+{
+    return waitUntil(
+        game, [&] { return game.output.size() > from && game.output.find(text, from) != std::string::npos; },
+        timeoutMs);
+}
+
+bool startPlaying(ptyGame& game, const std::string& key)
+{
+    if (!waitForOutput(game, "Press any key to play }-=-")) {
+        return false;
+    }
+    size_t from = game.output.size();
+    sendKeys(game, key);
+    return waitForOutput(game, "SUM: 0", from) &&
+           waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; });
+}
+
+bool waitForDigitsOtherThan(ptyGame& game, int count, int timeoutMs)
+{
+    return waitUntil(game, [&] { return digitCount(game) != count; }, timeoutMs);
+}
+
+std::string plainText(const std::string& output)
+{
+    std::string text;
+    for (size_t at = 0; at < output.size(); ++at) {
+        char c = output[at];
+        if (c == '\x1b' && at + 1 < output.size() && output[at + 1] == '[') {
+            at += 2;
+            while (at < output.size() && !(output[at] >= 0x40 && output[at] <= 0x7E)) {
+                ++at;
+            }
+            continue;
+        }
+        if (c == '\r' && at + 1 < output.size() && output[at + 1] == '\n') {
+            continue;
+        }
+        text += c;
+    }
+    return text;
+}

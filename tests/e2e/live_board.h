@@ -1,0 +1,74 @@
+#pragma once
+// Reading the game from the emulated screen the way a player reads it: the
+// digits of each stack, where the bracket stands, what the readouts say.
+// The end-to-end tests know nothing of the game's insides; everything they
+// check comes through these.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+inline constexpr int stacks = 10;
+
+// Palette indices the terminal shows for the game's console colours.
+namespace palette {
+inline constexpr int black = 0;
+inline constexpr int grey = 7;
+inline constexpr int lightRed = 9;
+inline constexpr int green = 10;
+inline constexpr int yellow = 11;
+inline constexpr int cyan = 14;
+inline constexpr int white = 15;
+}  // namespace palette
+
+inline int stackColumn(int i)
+{
+    return 3 * i + 10;
+}
+
+// The digits of each stack as the screen shows them, bottom first. A stack
+// is read from row 23 upwards up to the first cell that holds no digit.
+using boardView = std::array<std::vector<int>, stacks>;
+boardView readBoard(ptyGame& game);
+
+// Digits anywhere in the ten stack columns, rows 0 to 24.
+int digitCount(ptyGame& game);
+
+// Stacks whose bracket foot (the three glyphs on row 24) is drawn.
+std::vector<int> bracketFeet(ptyGame& game);
+// True when the bracket of stack i is drawn whole and no other bracket glyph
+// stands anywhere in the stack area.
+bool bracketOnlyAt(ptyGame& game, int i);
+
+// Screen cell of the n-th cell (0 = bottom) of stack i.
+inline int rowOfCell(int n)
+{
+    return 23 - n;
+}
+bool shownSelected(ptyGame& game, int i, int n);  // yellow on light red
+
+// Keys that move the cursor from one stack to another with D and A.
+std::string movesBetween(int from, int to);
+
+// Stacks whose tops add up to `target`, or nothing when no set does. Only
+// non-empty stacks not in `excluded` take part.
+std::optional<std::vector<int>> topsSummingTo(const boardView& board, int target,
+                                              const std::vector<int>& excluded = {});
+
+// Waits until `text` appears in what the game wrote after byte `from`.
+bool waitForOutput(ptyGame& game, const std::string& text, size_t from = 0, int timeoutMs = 5000);
+
+// Presses `key` at the instructions and waits for the game's first screen
+// to be drawn whole (its sum readout is written last).
+bool startPlaying(ptyGame& game, const std::string& key = " ");
+
+// Waits until the number of digits on the screen differs from `count`:
+// a tick has dropped a number (or something removed some).
+bool waitForDigitsOtherThan(ptyGame& game, int count, int timeoutMs);
+
+// The game's output with every escape sequence taken out and each CR LF
+// read as LF: the text a player would read, in order.
+std::string plainText(const std::string& output);
