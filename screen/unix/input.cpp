@@ -9,6 +9,7 @@
 
 #include "screen/console.h"
 #include "screen/keydecoder.h"
+#include "screen/unix/poll_slice.h"
 #include "screen/unix/terminal_state.h"
 
 namespace {
@@ -64,7 +65,7 @@ bool consoleKeyWaiting(int timeoutMs)
             wait = wait < 0 || escapeLeft < wait ? escapeLeft : wait;
         }
         pollfd input{STDIN_FILENO, POLLIN, 0};
-        int ready = poll(&input, 1, wait < 0 ? -1 : wait);
+        int ready = poll(&input, 1, wait < 0 ? -1 : pollSlice(wait));
         if (ready < 0 && errno != EINTR) {
             terminalLost();
         }

@@ -1,7 +1,10 @@
-// Output to an ANSI terminal. Everything goes into one buffer that is written
-// out before the game waits for input. A record of the screen lets the
-// output skip cells that already show the right glyph in the right colour,
-// and cursor moves and colour changes that would change nothing.
+// Output to an ANSI terminal. The game's drawing goes into a record of what
+// the screen should show; only when the game is about to wait does the
+// output compare it with a record of what the terminal shows and send the
+// difference, in one write. Whatever the game drew and then drew over
+// before that (a column blanked and built up again, a bracket erased and
+// drawn back) costs nothing, cells are sent in screen order, and the cursor
+// gets there by the shortest sequence that does it.
 
 #include <string>
 
@@ -16,9 +19,10 @@ constexpr int unknown = -1;
 
 struct terminalOutput {
     std::string buffer;
-    grid shown;
+    grid wanted;             // what the game has drawn
+    grid shown;              // what the terminal shows, once `buffer` is written
     bool gridKnown = false;  // since the first clear, `shown` is what the screen shows
-    int x = 0, y = 0;        // where the next character goes
+    int x = 0, y = 0;        // where the game's next character goes
     int attribute = lightGrey;
     int terminalX = unknown, terminalY = unknown;  // where the terminal's cursor is
     int terminalAttribute = unknown;
@@ -27,46 +31,107 @@ struct terminalOutput {
 
 terminalOutput out;
 
-void syncCursor()
+std::string number(int n)
 {
-    if (out.terminalX != out.x || out.terminalY != out.y) {
-        out.buffer += "\x1b[" + std::to_string(out.y + 1) + ";" + std::to_string(out.x + 1) + "H";
-        out.terminalX = out.x;
-        out.terminalY = out.y;
+    return std::to_string(n);
+}
+
+// From the terminal's cursor to column x of its own row, or "" when it is
+// there. Going right may mean writing again the cells in between, when they
+// already show what they should in the current colour and that is shorter.
+std::string alongRow(int from, int to, int row)
+{
+    if (to == from) {
+        return "";
+    }
+    if (to < from) {
+        int n = from - to;
+        return n <= 3 ? std::string(static_cast<size_t>(n), '\b') : "\x1b[" + number(n) + "D";
+    }
+    int n = to - from;
+    std::string skip = n == 1 ? "\x1b[C" : "\x1b[" + number(n) + "C";
+    std::string again;
+    for (int x = from; x < to && again.size() < skip.size(); ++x) {
+        const glyph& cell = out.shown[row][x];
+        if (cell.colour != out.terminalAttribute || cell != out.wanted[row][x]) {
+            return skip;
+        }
+        again += glyphText(cell.ch, terminalUtf8);
+    }
+    return again.size() < skip.size() ? again : skip;
+}
+
+std::string shortest(std::string a, std::string b)
+{
+    return b.size() < a.size() ? b : a;
+}
+
+void moveTo(int x, int y)
+{
+    if (out.terminalX == x && out.terminalY == y) {
+        return;
+    }
+    std::string move = x == 0 ? "\x1b[" + number(y + 1) + "H" : "\x1b[" + number(y + 1) + ";" + number(x + 1) + "H";
+    if (out.terminalY != unknown) {
+        int down = y - out.terminalY;
+        // Index (ESC D) steps down a row and keeps the column; it would
+        // scroll only from the terminal's last row, which is below the game.
+        std::string vertical = down == 0 ? ""
+                               : down == 1  ? "\x1b" "D"
+                               : down > 0   ? "\x1b[" + number(down) + "B"
+                               : down == -1 ? "\x1b[A"
+                                            : "\x1b[" + number(-down) + "A";
+        if (out.terminalX != unknown) {
+            move = shortest(move, vertical + alongRow(out.terminalX, x, y));
+        }
+        move = shortest(move, vertical + "\r" + alongRow(0, x, y));
+    }
+    out.buffer += move;
+    out.terminalX = x;
+    out.terminalY = y;
+}
+
+void syncColour(int attribute)
+{
+    if (out.terminalAttribute != attribute) {
+        out.buffer += sgrFor(attribute);
+        out.terminalAttribute = attribute;
     }
 }
 
-void syncColour()
+// Sends every cell whose record differs from what the terminal shows, row
+// by row from the top left.
+void sendChanges()
 {
-    if (out.terminalAttribute != out.attribute) {
-        out.buffer += sgrFor(out.attribute);
-        out.terminalAttribute = out.attribute;
+    if (!out.gridKnown) {
+        return;
     }
-}
-
-void writeOnGrid(char ch)
-{
-    glyph& cell = out.shown[out.y][out.x];
-    glyph wanted{ch, out.attribute};
-    if (cell != wanted) {
-        syncCursor();
-        syncColour();
-        out.buffer += glyphText(ch, terminalUtf8);
-        cell = wanted;
-        // Past the last column a terminal may hold the cursor in place.
-        out.terminalX = out.x + 1 < screenWidth ? out.x + 1 : unknown;
+    for (int y = 0; y < screenHeight; ++y) {
+        for (int x = 0; x < screenWidth; ++x) {
+            const glyph& cell = out.wanted[y][x];
+            if (cell == out.shown[y][x]) {
+                continue;
+            }
+            moveTo(x, y);
+            syncColour(cell.colour);
+            out.buffer += glyphText(cell.ch, terminalUtf8);
+            out.shown[y][x] = cell;
+            // Past the last column a terminal may hold the cursor in place.
+            out.terminalX = x + 1 < screenWidth ? x + 1 : unknown;
+        }
     }
-    ++out.x;
 }
 
 // Text with no place on the grid: the instructions before the first clear,
-// or anything beyond the game's 70 x 25 cells.
+// or anything beyond the game's 70 x 25 cells. It goes out in order with
+// what was drawn before it.
 void writeOffGrid(char ch)
 {
     if (out.gridKnown) {
-        syncCursor();
+        sendChanges();
+        moveTo(out.x, out.y);
     }
-    syncColour();
+    syncColour(out.attribute);
     out.buffer += glyphText(ch, terminalUtf8);
     out.atLineStart = ch == '\n';
     if (ch == '\n') {
@@ -107,7 +172,8 @@ void consoleWrite(std::string_view text)
 {
     for (char ch : text) {
         if (out.gridKnown && ch != '\n' && onGrid(out.x, out.y)) {
-            writeOnGrid(ch);
+            out.wanted[out.y][out.x] = glyph{ch, out.attribute};
+            ++out.x;
         } else {
             writeOffGrid(ch);
         }
@@ -117,11 +183,11 @@ void consoleWrite(std::string_view text)
 void consoleClear()
 {
     // Cleared with a black background whatever the terminal's theme, since
-    // the whole game is drawn on black.
-    out.buffer += sgrFor(white);
+    // the whole game is drawn on black. What was drawn and not yet sent is
+    // cleared away with the rest.
+    syncColour(white);
     out.buffer += "\x1b[2J\x1b[H";
-    out.terminalAttribute = white;
-    out.shown = grid{};
+    out.wanted = out.shown = grid{};
     out.gridKnown = true;
     out.x = out.y = 0;
     out.terminalX = out.terminalY = 0;
@@ -129,8 +195,9 @@ void consoleClear()
 
 void consoleFlush()
 {
+    sendChanges();
     if (out.gridKnown && onGrid(out.x, out.y)) {
-        syncCursor();  // the cursor rests after the last character written
+        moveTo(out.x, out.y);  // the cursor rests after the last character written
     }
     writeAll(out.buffer);
     out.buffer.clear();
@@ -141,17 +208,11 @@ void terminalRepaint()
     if (!out.gridKnown) {
         return;
     }
-    grid wanted = out.shown;
-    int x = out.x, y = out.y, attribute = out.attribute;
+    // The terminal is taken to show nothing we know of: clear it, and the
+    // next flush sends every cell that is not blank.
     out.terminalAttribute = unknown;
-    consoleClear();
-    for (out.y = 0; out.y < screenHeight; ++out.y) {
-        for (out.x = 0; out.x < screenWidth;) {
-            out.attribute = wanted[out.y][out.x].colour;
-            writeOnGrid(wanted[out.y][out.x].ch);  // blanks the clear already shows are skipped
-        }
-    }
-    out.x = x;
-    out.y = y;
-    out.attribute = attribute;
+    syncColour(white);
+    out.buffer += "\x1b[2J\x1b[H";
+    out.shown = grid{};
+    out.terminalX = out.terminalY = 0;
 }

@@ -15,9 +15,9 @@ std::string_view restoreSequence();
 // writes. Async-signal-safe.
 void writeAll(std::string_view bytes);
 
-// Draws the whole game screen again from the record of what it shows, for
-// when the terminal's content was lost (after a suspend, or a resize).
-// Not for signal handlers.
+// Has the next flush draw the whole game screen again from the record of
+// what it shows, for when the terminal's content was lost (after a suspend,
+// or a resize). Not for signal handlers.
 void terminalRepaint();
 
 // The terminal went away or input ended: give it back and leave.

@@ -99,7 +99,7 @@ bool launch(ptyGame& game, const launchOptions& options)
     winsize size{};
     size.ws_col = static_cast<unsigned short>(options.columns);
     size.ws_row = static_cast<unsigned short>(options.rows);
-    std::string binary = gameBinary();
+    std::string binary = options.binary.empty() ? gameBinary() : options.binary;
 
     pid_t pid = forkpty(&game.master, nullptr, nullptr, &size);
     if (pid < 0) {

@@ -31,6 +31,8 @@ struct launchOptions {
     std::vector<std::string> environment;
     // Run the game's clock this many times faster (through libfaketime).
     int speedUp = 1;
+    // Another build of the game to run instead of gameBinary().
+    std::string binary;
 };
 
 // The game binary under test, as CMake built it.

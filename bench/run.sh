@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the benchmark (Release, in build-bench/) and runs it: the real game
+# in a pseudo-terminal, its figures next to their budgets. Exits non-zero
+# when a budget fails. Takes about two minutes, most of it ticks on the real
+# clock; run it on an idle machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
+need_packages cmake g++ pkg-config libvterm-dev libfaketime googletest libgtest-dev
+
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench -j "$(jobs)" --target tenfall_bench >/dev/null
+echo "machine load before the run:$(uptime | sed 's/.*load average://')"
+exec ./build-bench/bench/tenfall_bench "$@"
