@@ -114,10 +114,12 @@ void consoleWrite(std::string_view text)
     }
 }
 
-void consoleClear()
+namespace {
+
+// Cleared with a black background whatever the terminal's theme, since the
+// whole game is drawn on black.
+void clearTerminal()
 {
-    // Cleared with a black background whatever the terminal's theme, since
-    // the whole game is drawn on black.
     out.buffer += sgrFor(white);
     out.buffer += "\x1b[2J\x1b[H";
     out.terminalAttribute = white;
@@ -125,6 +127,24 @@ void consoleClear()
     out.gridKnown = true;
     out.x = out.y = 0;
     out.terminalX = out.terminalY = 0;
+}
+
+}  // namespace
+
+void consoleClear()
+{
+    terminalWaitForRoom();  // the game screen is only drawn where it fits
+    clearTerminal();
+}
+
+void terminalMessage(std::string_view text)
+{
+    consoleFlush();
+    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(text);
+    out.gridKnown = false;
+    out.atLineStart = text.empty() || text.back() == '\n';
+    out.terminalAttribute = out.terminalX = out.terminalY = unknown;
 }
 
 void consoleFlush()
@@ -144,7 +164,7 @@ void terminalRepaint()
     grid wanted = out.shown;
     int x = out.x, y = out.y, attribute = out.attribute;
     out.terminalAttribute = unknown;
-    consoleClear();
+    clearTerminal();
     for (out.y = 0; out.y < screenHeight; ++out.y) {
         for (out.x = 0; out.x < screenWidth;) {
             out.attribute = wanted[out.y][out.x].colour;

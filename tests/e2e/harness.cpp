@@ -114,6 +114,12 @@ bool launch(ptyGame& game, const launchOptions& options)
             setenv("FAKETIME", ("+0 x" + std::to_string(options.speedUp)).c_str(), 1);
             setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         }
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (int s : options.blockedSignals) {
+            sigaddset(&blocked, s);
+        }
+        sigprocmask(SIG_BLOCK, &blocked, nullptr);
         for (const std::string& assignment : options.environment) {
             putenv(const_cast<char*>(assignment.c_str()));
         }
@@ -253,6 +259,12 @@ std::pair<int, int> cursorAt(ptyGame& game)
     VTermPos pos{};
     vterm_state_get_cursorpos(vterm_obtain_state(game.vt), &pos);
     return {pos.col, pos.row};
+}
+
+void clearLocalScreen(ptyGame& game)
+{
+    static const char clear[] = "\x1b[2J";
+    vterm_input_write(game.vt, clear, sizeof clear - 1);
 }
 
 termios ptyModes(ptyGame& game)

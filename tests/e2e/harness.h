@@ -31,6 +31,8 @@ struct launchOptions {
     std::vector<std::string> environment;
     // Run the game's clock this many times faster (through libfaketime).
     int speedUp = 1;
+    // Signals the game starts with blocked, as a parent's mask is inherited.
+    std::vector<int> blockedSignals;
 };
 
 // The game binary under test, as CMake built it.
@@ -59,6 +61,10 @@ char32_t charAt(ptyGame& game, int x, int y);
 int foregroundAt(ptyGame& game, int x, int y);
 int backgroundAt(ptyGame& game, int x, int y);
 std::pair<int, int> cursorAt(ptyGame& game);  // column, row
+
+// Blanks the emulator's screen on our side only, as if the terminal had lost
+// its content; whatever the game draws afterwards shows on the blank.
+void clearLocalScreen(ptyGame& game);
 
 // The pseudo-terminal's modes as the game left them.
 termios ptyModes(ptyGame& game);
