@@ -5,6 +5,7 @@
 #include <string>
 
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "screen/console.h"
@@ -31,12 +32,21 @@ bool terminalHasRoom()
 void terminalWaitForRoom()
 {
     int columns = 0, rows = 0;
+    bool waited = false;
     while (consoleSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
+        waited = true;
         terminalMessage("needs at least " + std::to_string(screenWidth) + "x" +
                         std::to_string(screenHeight) + ", this terminal is " + std::to_string(columns) +
                         "x" + std::to_string(rows) + ": enlarge it, or press Ctrl-C");
         // Only a resize or a resume ends this wait; Ctrl-C ends the program.
         while (consoleKeyWaiting(-1)) {
+            consoleReadKey();
+        }
+    }
+    if (waited) {
+        // Keys typed while waiting, read or not, are not the game's.
+        tcflush(STDIN_FILENO, TCIFLUSH);
+        while (consoleKeyWaiting(0)) {
             consoleReadKey();
         }
     }
