@@ -140,11 +140,12 @@ void consoleClear()
 void terminalMessage(std::string_view text)
 {
     consoleFlush();
-    writeAll("\x1b[0m\x1b[2J\x1b[H");
-    writeAll(text);
+    // The record first: a signal may end the game as soon as the text is out.
     out.gridKnown = false;
     out.atLineStart = text.empty() || text.back() == '\n';
     out.terminalAttribute = out.terminalX = out.terminalY = unknown;
+    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(text);
 }
 
 void consoleFlush()

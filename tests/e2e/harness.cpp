@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include <poll.h>
 #include <pty.h>
@@ -265,6 +266,16 @@ void clearLocalScreen(ptyGame& game)
 {
     static const char clear[] = "\x1b[2J";
     vterm_input_write(game.vt, clear, sizeof clear - 1);
+}
+
+bool processStopped(const ptyGame& game)
+{
+    // The state letter follows the command name, which ends at the last ')'.
+    std::ifstream stat("/proc/" + std::to_string(game.pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    auto end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'T';
 }
 
 termios ptyModes(ptyGame& game)

@@ -66,6 +66,9 @@ std::pair<int, int> cursorAt(ptyGame& game);  // column, row
 // its content; whatever the game draws afterwards shows on the blank.
 void clearLocalScreen(ptyGame& game);
 
+// True while the game's process is stopped (Ctrl-Z, SIGSTOP).
+bool processStopped(const ptyGame& game);
+
 // The pseudo-terminal's modes as the game left them.
 termios ptyModes(ptyGame& game);
 bool ptySetSize(ptyGame& game, int columns, int rows);

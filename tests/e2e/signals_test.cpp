@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,19 +36,9 @@ bool shellModes(const termios& modes)
            (modes.c_iflag & ICRNL) && (modes.c_iflag & IXON);
 }
 
-// The process state letter of /proc/<pid>/stat: 'T' while stopped.
-char processState(pid_t pid)
-{
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    auto end = line.rfind(')');
-    return end == std::string::npos || end + 2 >= line.size() ? '?' : line[end + 2];
-}
-
 bool stopped(ptyGame& game)
 {
-    return waitUntil(game, [&] { return processState(game.pid) == 'T'; });
+    return waitUntil(game, [&] { return processStopped(game); });
 }
 
 int digitsOnBoard(ptyGame& game)

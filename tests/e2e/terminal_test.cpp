@@ -184,6 +184,22 @@ TEST_F(Small, CtrlCLeavesTheWait)
     EXPECT_TRUE(game.output.ends_with(tooSmall("80x24") + "\x1b[0m\r\r\n")) << "the prompt on a fresh line";
 }
 
+TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
+{
+    startSmall();
+    size_t mark = game.output.size();
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(waitUntil(game, [&] { return processStopped(game); }));
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.ends_with("\x1b[0m\r\r\n"); }));
+    EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
+    kill(game.pid, SIGCONT);
+    EXPECT_TRUE(waitUntil(game, [&] {
+        return game.output.substr(mark).ends_with(tooSmall("80x24")) && !(ptyModes(game).c_lflag & ICANON);
+    }));
+    ASSERT_TRUE(ptySetSize(game, 80, 25));
+    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, 43, 12, 6) == "SUM: 0"; }));
+}
+
 TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
 {
     ASSERT_TRUE(launch(game));
