@@ -29,6 +29,9 @@ int msLeft(clock::time_point deadline)
 // Returns false once the pseudo-terminal has nothing more to give.
 bool pump(ptyGame& game, int ms)
 {
+    if (game.master < 0) {
+        return false;  // the test closed the terminal
+    }
     pollfd p{game.master, POLLIN, 0};
     int ready = poll(&p, 1, ms);
     if (ready <= 0) {
