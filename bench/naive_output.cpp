@@ -61,6 +61,7 @@ void consoleWrite(std::string_view text)
 
 void consoleClear()
 {
+    terminalWaitForRoom();
     // Blank on black, then back to the colour the game had set.
     writeAll(sgrFor(white) + "\x1b[2J\x1b[H" + sgrFor(attribute));
     attributeShown = true;
@@ -73,4 +74,13 @@ void consoleFlush()
 
 void terminalRepaint()
 {
+}
+
+void terminalMessage(std::string_view text)
+{
+    cleared = false;
+    atLineStart = text.empty() || text.back() == '\n';
+    attributeShown = false;
+    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(text);
 }

@@ -1,5 +1,6 @@
 // Keys from the terminal: wait with poll for at most the time asked, read
-// what has come, and decode it into the game's key codes one at a time.
+// what has come, and decode it into the game's key codes one at a time. The
+// same wait notices resumes and resizes (events.cpp).
 
 #include <cerrno>
 #include <deque>
@@ -64,12 +65,18 @@ bool consoleKeyWaiting(int timeoutMs)
             int escapeLeft = static_cast<int>(escapeStarted + escapeDelayMs - now);
             wait = wait < 0 || escapeLeft < wait ? escapeLeft : wait;
         }
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        int ready = poll(&input, 1, wait < 0 ? -1 : pollSlice(wait));
+        pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {eventFd(), POLLIN, 0}};
+        pollfd& input = watched[0];
+        int ready = poll(watched, 2, wait < 0 ? -1 : pollSlice(wait));
         if (ready < 0 && errno != EINTR) {
             terminalLost();
         }
-        if (ready > 0) {
+        // A resume or resize ends the wait early, so that a caller waiting for
+        // something else (the window to grow) can look again.
+        if (ready > 0 && (watched[1].revents & POLLIN) != 0 && handleTerminalEvents()) {
+            return false;
+        }
+        if (ready > 0 && input.revents != 0) {
             if ((input.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == 0) {
                 continue;
             }

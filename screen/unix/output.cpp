@@ -180,17 +180,38 @@ void consoleWrite(std::string_view text)
     }
 }
 
-void consoleClear()
+namespace {
+
+// Cleared with a black background whatever the terminal's theme, since the
+// whole game is drawn on black. From here on the terminal shows blanks.
+void clearTerminal()
 {
-    // Cleared with a black background whatever the terminal's theme, since
-    // the whole game is drawn on black. What was drawn and not yet sent is
-    // cleared away with the rest.
     syncColour(white);
     out.buffer += "\x1b[2J\x1b[H";
-    out.wanted = out.shown = grid{};
+    out.shown = grid{};
+    out.terminalX = out.terminalY = 0;
+}
+
+}  // namespace
+
+void consoleClear()
+{
+    terminalWaitForRoom();  // the game screen is only drawn where it fits
+    clearTerminal();
+    out.wanted = grid{};  // what was drawn and not yet sent is cleared away with the rest
     out.gridKnown = true;
     out.x = out.y = 0;
-    out.terminalX = out.terminalY = 0;
+}
+
+void terminalMessage(std::string_view text)
+{
+    consoleFlush();
+    // The record first: a signal may end the game as soon as the text is out.
+    out.gridKnown = false;
+    out.atLineStart = text.empty() || text.back() == '\n';
+    out.terminalAttribute = out.terminalX = out.terminalY = unknown;
+    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(text);
 }
 
 void consoleFlush()
@@ -211,8 +232,5 @@ void terminalRepaint()
     // The terminal is taken to show nothing we know of: clear it, and the
     // next flush sends every cell that is not blank.
     out.terminalAttribute = unknown;
-    syncColour(white);
-    out.buffer += "\x1b[2J\x1b[H";
-    out.shown = grid{};
-    out.terminalX = out.terminalY = 0;
+    clearTerminal();
 }

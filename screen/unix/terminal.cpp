@@ -1,6 +1,7 @@
 // Terminal modes and the ways out. Game mode turns off line buffering and
-// echo but leaves signals on, so Ctrl-C still works. Every way out, normal or
-// by signal, gives the terminal its modes and colours back.
+// echo but leaves signals on, so Ctrl-C and Ctrl-Z still work. Every way out,
+// normal or by signal, and every suspend gives the terminal its modes and
+// colours back.
 
 #include <cerrno>
 #include <clocale>
@@ -10,7 +11,6 @@
 #include <cstring>
 
 #include <langinfo.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,6 +22,7 @@ bool terminalUtf8 = true;
 namespace {
 
 termios savedModes{};
+termios gameModes{};
 volatile sig_atomic_t modesSaved = 0;
 volatile sig_atomic_t open = 0;
 
@@ -42,6 +43,24 @@ void leaveOnSignal(int signal)
         writeAll(restoreSequence());
     }
     _exit(128 + signal);
+}
+
+// Ctrl-Z: the shell gets the terminal as it was, then the game stops itself.
+// SIGSTOP rather than a default SIGTSTP, which the kernel drops for a process
+// group with no job-control shell above it: the game would then run on with
+// the terminal given back. The SIGCONT handler (events.cpp) has the wait
+// loop take the terminal again and repaint.
+void suspendOnSignal(int)
+{
+    int savedErrno = errno;
+    if (open) {
+        restoreModes();
+        writeAll(restoreSequence());
+    }
+    clockStopped();
+    kill(getpid(), SIGSTOP);
+    clockContinued();
+    errno = savedErrno;
 }
 
 bool terminalUsable()
@@ -91,11 +110,11 @@ bool consoleOpen()
         return false;
     }
     modesSaved = 1;
-    termios game = savedModes;
-    game.c_lflag &= ~(ICANON | ECHO | IEXTEN);
-    game.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON);  // Enter arrives as CR; Ctrl-S is a key
-    game.c_cc[VMIN] = 1;
-    game.c_cc[VTIME] = 0;
+    gameModes = savedModes;
+    gameModes.c_lflag &= ~(ICANON | ECHO | IEXTEN);
+    gameModes.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON);  // Enter arrives as CR; Ctrl-S is a key
+    gameModes.c_cc[VMIN] = 1;
+    gameModes.c_cc[VTIME] = 0;
 
     struct sigaction action {};
     action.sa_handler = leaveOnSignal;
@@ -106,9 +125,18 @@ bool consoleOpen()
     for (int s : exitSignals) {
         sigaction(s, &action, nullptr);
     }
+    action.sa_handler = suspendOnSignal;
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTSTP, &action, nullptr);
+    eventsOpen();
     open = 1;
-    tcsetattr(STDIN_FILENO, TCSANOW, &game);
+    terminalEnterGameMode();
     return true;
+}
+
+void terminalEnterGameMode()
+{
+    tcsetattr(STDIN_FILENO, TCSANOW, &gameModes);
 }
 
 void consoleClose()
@@ -123,21 +151,12 @@ void consoleClose()
     for (int s : exitSignals) {
         signal(s, SIG_DFL);
     }
+    signal(SIGTSTP, SIG_DFL);
+    eventsClose();
 }
 
 void terminalLost()
 {
     consoleClose();
     _exit(128 + SIGHUP);
-}
-
-bool consoleSize(int& columns, int& rows)
-{
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
-        return false;
-    }
-    columns = size.ws_col;
-    rows = size.ws_row;
-    return true;
 }

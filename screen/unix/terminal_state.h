@@ -20,5 +20,32 @@ void writeAll(std::string_view bytes);
 // or a resize). Not for signal handlers.
 void terminalRepaint();
 
+// Clears the screen and shows a message of the terminal layer's own in the
+// terminal's default colours. The game screen is gone until the next clear.
+void terminalMessage(std::string_view text);
+
 // The terminal went away or input ended: give it back and leave.
 [[noreturn]] void terminalLost();
+
+// Game mode again, after the shell had the terminal while the game was stopped.
+void terminalEnterGameMode();
+
+// Whether the window holds the whole game screen; true when its size cannot be told.
+bool terminalHasRoom();
+// Before the game screen is drawn: while the window is too small, says so and
+// waits for it to grow. Keys pressed meanwhile are dropped.
+void terminalWaitForRoom();
+
+// Signals that the wait for keys acts on. Their handlers only take note and
+// write a byte to a pipe that the wait polls next to the keyboard.
+void eventsOpen();
+void eventsClose();
+int eventFd();  // readable once something happened; -1 if the pipe could not be made
+// Acts on what happened since the last call: game mode again after a
+// resume, and a repaint whenever the window has room. False when nothing did.
+bool handleTerminalEvents();
+
+// The clock leaves out the time the game spent stopped. Both are called from
+// the suspend handler and are async-signal-safe.
+void clockStopped();
+void clockContinued();

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include <poll.h>
 #include <pty.h>
@@ -28,6 +29,9 @@ int msLeft(clock::time_point deadline)
 // Returns false once the pseudo-terminal has nothing more to give.
 bool pump(ptyGame& game, int ms)
 {
+    if (game.master < 0) {
+        return false;  // the test closed the terminal
+    }
     pollfd p{game.master, POLLIN, 0};
     int ready = poll(&p, 1, ms);
     if (ready <= 0) {
@@ -114,6 +118,12 @@ bool launch(ptyGame& game, const launchOptions& options)
             setenv("FAKETIME", ("+0 x" + std::to_string(options.speedUp)).c_str(), 1);
             setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         }
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        for (int s : options.blockedSignals) {
+            sigaddset(&blocked, s);
+        }
+        sigprocmask(SIG_BLOCK, &blocked, nullptr);
         for (const std::string& assignment : options.environment) {
             putenv(const_cast<char*>(assignment.c_str()));
         }
@@ -253,6 +263,22 @@ std::pair<int, int> cursorAt(ptyGame& game)
     VTermPos pos{};
     vterm_state_get_cursorpos(vterm_obtain_state(game.vt), &pos);
     return {pos.col, pos.row};
+}
+
+void clearLocalScreen(ptyGame& game)
+{
+    static const char clear[] = "\x1b[2J";
+    vterm_input_write(game.vt, clear, sizeof clear - 1);
+}
+
+bool processStopped(const ptyGame& game)
+{
+    // The state letter follows the command name, which ends at the last ')'.
+    std::ifstream stat("/proc/" + std::to_string(game.pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    auto end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'T';
 }
 
 termios ptyModes(ptyGame& game)

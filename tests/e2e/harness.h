@@ -33,6 +33,8 @@ struct launchOptions {
     int speedUp = 1;
     // Another build of the game to run instead of gameBinary().
     std::string binary;
+    // Signals the game starts with blocked, as a parent's mask is inherited.
+    std::vector<int> blockedSignals;
 };
 
 // The game binary under test, as CMake built it.
@@ -61,6 +63,13 @@ char32_t charAt(ptyGame& game, int x, int y);
 int foregroundAt(ptyGame& game, int x, int y);
 int backgroundAt(ptyGame& game, int x, int y);
 std::pair<int, int> cursorAt(ptyGame& game);  // column, row
+
+// Blanks the emulator's screen on our side only, as if the terminal had lost
+// its content; whatever the game draws afterwards shows on the blank.
+void clearLocalScreen(ptyGame& game);
+
+// True while the game's process is stopped (Ctrl-Z, SIGSTOP).
+bool processStopped(const ptyGame& game);
 
 // The pseudo-terminal's modes as the game left them.
 termios ptyModes(ptyGame& game);

@@ -170,7 +170,16 @@ time_t time(time_t* out)
 #endif
 int poll(pollfd* fds, nfds_t count, int timeoutMs)
 {
-    if (count == 1 && fds[0].fd == STDIN_FILENO && (fds[0].events & POLLIN) != 0) {
+    if (count >= 1 && fds[0].fd == STDIN_FILENO && (fds[0].events & POLLIN) != 0) {
+        // The game's other descriptors (its signal pipe) are looked at
+        // without waiting: only the keyboard wait runs on the driver's clock.
+        if (count > 1) {
+            int ready = real(realPoll, "poll")(fds + 1, count - 1, 0);
+            if (ready != 0) {
+                fds[0].revents = 0;
+                return ready;
+            }
+        }
         return waitForKey(fds[0], timeoutMs);
     }
     return real(realPoll, "poll")(fds, count, timeoutMs);

@@ -1,0 +1,118 @@
+// Arbitrary bytes from the terminal, through the key decoder and handleKey,
+// on a seeded board with drop ticks mixed in. After every key and tick the game
+// must still be in a state that playing can reach, and the screen must
+// still show the board as it is; any break aborts, so libFuzzer keeps it.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <string>
+
+#include "board/board.h"
+#include "game/game.h"
+#include "screen/console.h"
+#include "screen/keydecoder.h"
+#include "screen/screen.h"
+#include "test_board.h"
+
+namespace {
+
+// Two byte values stand for time passing instead of going to the decoder.
+// Every other byte, 0xE0 and the rest of the high half included, is fed in.
+constexpr unsigned char tickByte = 0xFF;   // a drop tick falls
+constexpr unsigned char pauseByte = 0xFE;  // the wait for the rest of an escape sequence runs out
+
+int cellsOnBoard(const cellStack* stacks)
+{
+    int cells = 0;
+    for (int i = 0; i < stackCount; ++i) {
+        cells += static_cast<int>(stacks[i].size());
+    }
+    return cells;
+}
+
+int selectedSum(const cellStack* stacks)
+{
+    int sum = 0;
+    for (int i = 0; i < stackCount; ++i) {
+        for (cellStack copy = stacks[i]; !copy.empty(); copy.pop()) {
+            sum += copy.top().selected ? copy.top().value : 0;
+        }
+    }
+    return sum;
+}
+
+void require(bool holds, const char* what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+void checkInvariants(const game& state, int dropped)
+{
+    require(state.cursor >= 0 && state.cursor < stackCount, "cursor within 0..9");
+    require(state.sum == selectedSum(state.stacks), "sum equals the selected cells");
+    require(state.sum >= 0 && state.sum <= 9, "sum at most 9");
+    require(fakeRow(12).substr(43, 7) == "SUM: " + std::to_string(state.sum) + " ", "sum shown as it is");
+    for (int i = 0; i < stackCount; ++i) {
+        require(state.stacks[i].size() <= stackCapacity, "no stack over 24 cells");
+        require(columnMatches(state.stacks, i), "the screen's columns match the board");
+    }
+    require(state.score == dropped - cellsOnBoard(state.stacks), "score equals the cells removed");
+    require(fakeAt(3 * state.cursor + 9, 24).ch == glyphBracketLeft, "bracket under the cursor");
+    require(!fakeStarved(), "a key came in half");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fakeReset();
+    std::srand(size > 0 ? data[0] : 0);  // the first byte also picks the board
+    board stacks{};
+    game state;
+    state.stacks = stacks.data();
+    clearScreen();
+    drawFrame();
+    showLevel(state.level);
+    showScore(state.score, state.nextLevelScore);
+    for (int n = 0; n < 15; ++n) {
+        dropNumbers(state.stacks, state.level);
+    }
+    int dropped = cellsOnBoard(state.stacks);
+    drawCursor(state.cursor, false);
+    showSum(state.sum);
+
+    keyDecoder decoder;
+    std::deque<int> codes;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == tickByte) {
+            int before = cellsOnBoard(state.stacks);
+            bool goesOn = dropNumbers(state.stacks, state.level);
+            dropped += cellsOnBoard(state.stacks) - before;
+            if (!goesOn) {
+                return 0;  // game over
+            }
+            drawCursor(state.cursor, false);  // as the game loop does after each tick
+            showSum(state.sum);
+            checkInvariants(state, dropped);
+        } else if (data[i] == pauseByte) {
+            decodeTimeout(decoder, codes);
+        } else {
+            decodeByte(decoder, data[i], codes);
+        }
+        for (int code : codes) {
+            fakeKeys(std::string(1, static_cast<char>(code)));
+        }
+        codes.clear();
+        // A byte that completes no key changes nothing to check.
+        while (consoleKeyWaiting(0)) {
+            handleKey(state);
+            checkInvariants(state, dropped);
+        }
+    }
+    return 0;
+}

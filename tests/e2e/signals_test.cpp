@@ -1,0 +1,214 @@
+// Ways out and back in: signals, Ctrl-Z and fg, a terminal that goes away.
+
+#include <chrono>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace {
+
+// As the terminal receives it: the line discipline turns the game's "\n" into "\r\n".
+const std::string restoreAfterGame = "\x1b[0m\x1b[25;1H\r\r\n";
+
+void startPlaying(ptyGame& game)
+{
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+    sendKeys(game, " ");
+    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The terminal's modes as a shell wants them: lines, echo, CR to NL, flow control.
+bool shellModes(const termios& modes)
+{
+    return (modes.c_lflag & ICANON) && (modes.c_lflag & ECHO) && (modes.c_lflag & IEXTEN) &&
+           (modes.c_iflag & ICRNL) && (modes.c_iflag & IXON);
+}
+
+bool stopped(ptyGame& game)
+{
+    return waitUntil(game, [&] { return processStopped(game); });
+}
+
+int digitsOnBoard(ptyGame& game)
+{
+    int count = 0;
+    for (int i = 0; i < 10; ++i) {
+        for (int row = 0; row < 24; ++row) {
+            char32_t c = charAt(game, 3 * i + 10, row);
+            count += c >= U'1' && c <= U'9';
+        }
+    }
+    return count;
+}
+
+struct cellLook {
+    char32_t ch;
+    int foreground, background;
+    bool operator==(const cellLook&) const = default;
+};
+
+std::vector<cellLook> gameScreen(ptyGame& game)
+{
+    std::vector<cellLook> cells;
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 0; x < 70; ++x) {
+            cells.push_back({charAt(game, x, y), foregroundAt(game, x, y), backgroundAt(game, x, y)});
+        }
+    }
+    return cells;
+}
+
+// CPU time of the children reaped so far: this test's one game.
+double childCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(Signals, EveryWayOutGivesTheTerminalBack)
+{
+    struct { const char* name; int signal; std::string viaTerminal; } cases[] = {
+        {"Ctrl-C", SIGINT, "\x03"},
+        {"SIGTERM", SIGTERM, ""},
+        {"SIGHUP", SIGHUP, ""},
+        {"SIGQUIT", SIGQUIT, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ptyGame game;
+        ASSERT_TRUE(launch(game));
+        startPlaying(game);
+        if (c.viaTerminal.empty()) {
+            kill(game.pid, c.signal);
+        } else {
+            sendKeys(game, c.viaTerminal);
+        }
+        ASSERT_TRUE(waitForExit(game, 2000));
+        EXPECT_TRUE(WIFEXITED(game.status));
+        EXPECT_EQ(WEXITSTATUS(game.status), 128 + c.signal);
+        EXPECT_TRUE(shellModes(ptyModes(game)));
+        EXPECT_TRUE(endsWith(game.output, restoreAfterGame)) << "colours reset, then a fresh line";
+        EXPECT_EQ(cursorAt(game), std::make_pair(0, 24));
+        EXPECT_EQ(rowText(game, 24), std::string(80, ' '));
+        shutDown(game);
+    }
+}
+
+TEST(Signals, CtrlCAtTheInstructionsLeavesTheTextStanding)
+{
+    ptyGame game;
+    ASSERT_TRUE(launch(game));
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+    sendKeys(game, "\x03");
+    ASSERT_TRUE(waitForExit(game, 2000));
+    EXPECT_EQ(WEXITSTATUS(game.status), 130);
+    EXPECT_TRUE(shellModes(ptyModes(game)));
+    EXPECT_TRUE(endsWith(game.output, "-=-{ Press any key to play }-=-\r\n\x1b[0m"));
+    EXPECT_EQ(cursorAt(game).first, 0);
+    shutDown(game);
+}
+
+class Suspend : public ::testing::Test {
+protected:
+    void TearDown() override { shutDown(game); }
+    ptyGame game;
+};
+
+TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
+{
+    // Taller than the game, so that the fresh line below it scrolls nothing away.
+    launchOptions tall;
+    tall.rows = 30;
+    ASSERT_TRUE(launch(game, tall));
+    startPlaying(game);
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(stopped(game));
+    ASSERT_TRUE(waitUntil(game, [&] { return endsWith(game.output, restoreAfterGame); }));
+    EXPECT_TRUE(shellModes(ptyModes(game)));
+    EXPECT_EQ(cursorAt(game), std::make_pair(0, 25));
+
+    std::vector<cellLook> before = gameScreen(game);
+    clearLocalScreen(game);
+    kill(game.pid, SIGCONT);
+    EXPECT_TRUE(waitUntil(game, [&] { return gameScreen(game) == before; }))
+        << "every column, the bracket, the readouts and the frame come back";
+    EXPECT_FALSE(ptyModes(game).c_lflag & ICANON);
+    EXPECT_FALSE(ptyModes(game).c_lflag & ECHO);
+
+    sendKeys(game, "\x1b[C");
+    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; })) << "and the game plays on";
+}
+
+TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
+{
+    ASSERT_TRUE(launch(game));
+    startPlaying(game);
+    auto started = std::chrono::steady_clock::now();
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(stopped(game));
+    int before = digitsOnBoard(game);
+
+    // Stay stopped past the 4.1 s tick interval of level 1.
+    auto resumeAt = started + std::chrono::milliseconds(5000);
+    waitUntil(game, [&] { return std::chrono::steady_clock::now() >= resumeAt; }, 6000);
+    clearLocalScreen(game);
+    kill(game.pid, SIGCONT);
+    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
+
+    EXPECT_FALSE(waitUntil(game, [&] { return digitsOnBoard(game) > before; }, 1000))
+        << "the interval goes on from where it stood when the game stopped";
+    EXPECT_TRUE(waitUntil(game, [&] { return digitsOnBoard(game) > before; }, 6000));
+}
+
+TEST_F(Suspend, RepaintsFromTheInstructionsWithoutDrawingTheGame)
+{
+    ASSERT_TRUE(launch(game));
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(stopped(game));
+    EXPECT_TRUE(shellModes(ptyModes(game)));
+    kill(game.pid, SIGCONT);
+    EXPECT_TRUE(waitUntil(game, [&] { return !(ptyModes(game).c_lflag & ICANON); }));
+    sendKeys(game, " ");
+    EXPECT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
+}
+
+TEST(HangUp, ClosingTheTerminalEndsTheGameAtOnce)
+{
+    struct { const char* name; std::vector<int> blocked; } cases[] = {
+        {"by its hang-up signal", {}},
+        {"by the hang-up on its input, with the signal blocked", {SIGHUP}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        double cpuBefore = childCpuSeconds();
+        ptyGame game;
+        launchOptions options;
+        options.blockedSignals = c.blocked;
+        ASSERT_TRUE(launch(game, options));
+        startPlaying(game);
+        close(game.master);
+        game.master = -1;
+        EXPECT_TRUE(waitForExit(game, 1000));
+        EXPECT_TRUE(WIFEXITED(game.status));
+        EXPECT_EQ(WEXITSTATUS(game.status), 128 + SIGHUP);
+        EXPECT_LT(childCpuSeconds() - cpuBefore, 0.3) << "no spinning on a dead terminal";
+        shutDown(game);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// Terminals the game cannot use or must make do with, and input that is no key.
+
+#include <chrono>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace {
+
+void startPlaying(ptyGame& game)
+{
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+    sendKeys(game, " ");
+    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// --- Not a terminal -------------------------------------------------------
+
+struct plainRun {
+    bool exited = false;
+    int status = 0;
+    std::string out, err;
+};
+
+// Runs the game with stdin from /dev/null or a pseudo-terminal, and stdout
+// into a pipe or a pseudo-terminal; stderr always goes into a pipe.
+plainRun runPlain(bool terminalIn, bool terminalOut)
+{
+    int master = -1, slave = -1;
+    openpty(&master, &slave, nullptr, nullptr, nullptr);
+    int outPipe[2], errPipe[2];
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        return {};
+    }
+    std::string binary = gameBinary();
+    pid_t pid = fork();
+    if (pid == 0) {
+        int devNull = open("/dev/null", O_RDONLY);
+        dup2(terminalIn ? slave : devNull, STDIN_FILENO);
+        dup2(terminalOut ? slave : outPipe[1], STDOUT_FILENO);
+        dup2(errPipe[1], STDERR_FILENO);
+        setenv("TERM", "xterm-256color", 1);
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(slave);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    plainRun run;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    pollfd fds[3] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}, {master, POLLIN, 0}};
+    std::string* into[3] = {&run.out, &run.err, &run.out};
+    while (std::chrono::steady_clock::now() < deadline && !run.exited) {
+        if (poll(fds, 3, 20) > 0) {
+            for (int i = 0; i < 3; ++i) {
+                char buffer[512];
+                ssize_t n = (fds[i].revents & POLLIN) ? read(fds[i].fd, buffer, sizeof buffer) : 0;
+                if (n > 0) {
+                    into[i]->append(buffer, static_cast<size_t>(n));
+                } else if (fds[i].revents != 0) {
+                    fds[i].fd = -1;  // closed
+                }
+            }
+        }
+        run.exited = waitpid(pid, &run.status, WNOHANG) == pid;
+    }
+    if (!run.exited) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &run.status, 0);
+    }
+    for (int fd : {outPipe[0], errPipe[0], master}) {
+        close(fd);
+    }
+    return run;
+}
+
+TEST(NotATerminal, SaysWhatItNeedsAndLeaves)
+{
+    struct { const char* name; bool terminalIn, terminalOut; } cases[] = {
+        {"tenfall < /dev/null", false, true},
+        {"tenfall | cat", true, false},
+        {"tenfall < /dev/null | cat", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        plainRun run = runPlain(c.terminalIn, c.terminalOut);
+        ASSERT_TRUE(run.exited) << "it must not hang";
+        EXPECT_TRUE(WIFEXITED(run.status));
+        EXPECT_EQ(WEXITSTATUS(run.status), 1);
+        EXPECT_EQ(run.out, "") << "no escape sequences, no text";
+        EXPECT_EQ(run.err, "tenfall: needs a terminal on standard input and output\n");
+    }
+}
+
+TEST(NotATerminal, TermThatCannotMoveTheCursorIsRefused)
+{
+    // "TERM" alone removes the variable.
+    for (const char* term : {"TERM=dumb", "TERM=", "TERM"}) {
+        SCOPED_TRACE(term);
+        ptyGame game;
+        launchOptions options;
+        options.environment = {term};
+        ASSERT_TRUE(launch(game, options));
+        ASSERT_TRUE(waitForExit(game));
+        EXPECT_EQ(WEXITSTATUS(game.status), 1);
+        EXPECT_TRUE(contains(game.output, "tenfall: needs a terminal that can move its cursor"));
+        EXPECT_FALSE(contains(game.output, "\x1b")) << "no escape sequences";
+        EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
+        shutDown(game);
+    }
+}
+
+// --- Too small ------------------------------------------------------------
+
+class Small : public ::testing::Test {
+protected:
+    void TearDown() override { shutDown(game); }
+
+    // Starts at 80 x 24 and presses a key at the instructions.
+    void startSmall()
+    {
+        launchOptions small;
+        small.rows = 24;
+        ASSERT_TRUE(launch(game, small));
+        ASSERT_TRUE(waitUntil(game, [&] { return contains(game.output, "Press any key"); }));
+        sendKeys(game, " ");
+        ASSERT_TRUE(waitUntil(game, [&] { return rowText(game, 0).starts_with(tooSmall("80x24")); }));
+    }
+
+    static std::string tooSmall(const std::string& size)
+    {
+        return "needs at least 70x25, this terminal is " + size + ": enlarge it, or press Ctrl-C";
+    }
+
+    bool frameShown()
+    {
+        for (int row = 0; row < 25; ++row) {
+            if (charAt(game, 8, row) != U'\u2502' || charAt(game, 39, row) != U'\u2502') {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    ptyGame game;
+};
+
+TEST_F(Small, SaysSoAndStartsOnceTheWindowIsLargeEnough)
+{
+    startSmall();
+    EXPECT_FALSE(contains(game.output, "\u2502")) << "nothing of the game screen is drawn";
+    sendKeys(game, "d\r");  // keys while waiting are dropped
+    ASSERT_TRUE(ptySetSize(game, 69, 30));
+    EXPECT_TRUE(waitUntil(game, [&] { return game.output.ends_with(tooSmall("69x30")); }));
+    EXPECT_FALSE(contains(game.output, "\u2502"));
+    ASSERT_TRUE(ptySetSize(game, 70, 25));
+    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, 43, 12, 6) == "SUM: 0"; }))
+        << "the game starts with no key pressed";
+    EXPECT_EQ(charAt(game, 24, 24), U'\u2559') << "the cursor stands where a game starts";
+}
+
+TEST_F(Small, CtrlCLeavesTheWait)
+{
+    startSmall();
+    sendKeys(game, "\x03");
+    ASSERT_TRUE(waitForExit(game, 2000));
+    EXPECT_EQ(WEXITSTATUS(game.status), 130);
+    EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
+    EXPECT_TRUE(game.output.ends_with(tooSmall("80x24") + "\x1b[0m\r\r\n")) << "the prompt on a fresh line";
+}
+
+TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
+{
+    startSmall();
+    size_t mark = game.output.size();
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(waitUntil(game, [&] { return processStopped(game); }));
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.ends_with("\x1b[0m\r\r\n"); }));
+    EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
+    kill(game.pid, SIGCONT);
+    EXPECT_TRUE(waitUntil(game, [&] {
+        return game.output.substr(mark).ends_with(tooSmall("80x24")) && !(ptyModes(game).c_lflag & ICANON);
+    }));
+    ASSERT_TRUE(ptySetSize(game, 80, 25));
+    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, 43, 12, 6) == "SUM: 0"; }));
+}
+
+TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
+{
+    ASSERT_TRUE(launch(game));
+    startPlaying(game);
+    ASSERT_TRUE(ptySetSize(game, 60, 20));
+    size_t mark = game.output.size();
+    sendKeys(game, "d");  // played while the window is too small
+    ASSERT_TRUE(waitUntil(game, [&] { return contains(game.output.substr(mark), "\u2559\u2500\u255c"); }));
+    clearLocalScreen(game);
+    ASSERT_TRUE(ptySetSize(game, 80, 25));
+    EXPECT_TRUE(waitUntil(game, [&] {
+        return frameShown() && charAt(game, 27, 24) == U'\u2559' && charAt(game, 24, 24) == U' ' &&
+               textAt(game, 43, 3, 24) == "<-- Left/A   Right/D -->" && textAt(game, 43, 12, 6) == "SUM: 0" &&
+               textAt(game, 43, 14, 11) == "Score: 0/10";
+    })) << "repainted, with the cursor moved while it was small";
+}
+
+// --- Locale ---------------------------------------------------------------
+
+TEST(Locale, PlainAsciiOutsideUtf8)
+{
+    for (const char* locale : {"LC_ALL=C", "LC_ALL=POSIX", "LANG=C"}) {
+        SCOPED_TRACE(locale);
+        ptyGame game;
+        launchOptions options;
+        options.environment = {locale};
+        ASSERT_TRUE(launch(game, options));
+        startPlaying(game);
+        for (int row = 0; row < 25; ++row) {
+            EXPECT_EQ(charAt(game, 8, row), U'|') << row;
+            EXPECT_EQ(charAt(game, 39, row), U'|') << row;
+        }
+        EXPECT_EQ(charAt(game, 24, 10), U'#');
+        EXPECT_EQ(charAt(game, 26, 10), U'#');
+        EXPECT_EQ(textAt(game, 24, 24, 3), "#=#");
+        for (char c : game.output) {
+            ASSERT_LT(static_cast<unsigned char>(c), 0x80) << "only ASCII goes out";
+        }
+        shutDown(game);
+    }
+}
+
+// --- Garbage input ----------------------------------------------------------
+
+TEST(Garbage, BytesThatAreNoKeyLeaveTheGameInStep)
+{
+    ptyGame game;
+    ASSERT_TRUE(launch(game));
+    startPlaying(game);
+    const std::vector<std::string> garbage = {
+        "\x1b",                                      // a lone ESC
+        "\x1b\x01",                                  // ESC, then a control byte
+        "\x1b[12;" "\x02",                           // an unfinished sequence
+        "\x1b[" + std::string(300, '1') + "C",       // a very long CSI, all "1"s like an arrow's
+        "\x1b[1;5C\x1b[15~\x1bOP\x1b" "d",            // ctrl-right, F5, F1, Alt-d
+        "\xc3\x8d\xe0\xa4\xb7\xf0\x9f\x98\x80\xe0",  // UTF-8 characters, and half of one
+        "Hello,Tom!1234567890\tXYZ\n",               // pasted text with no key of the game
+        std::string("\0\0\0", 3),                    // NUL bytes
+    };
+    for (const std::string& bytes : garbage) {
+        sendKeys(game, bytes);
+    }
+    sendKeys(game, "\x1b[C");
+    ASSERT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; }));
+    EXPECT_EQ(charAt(game, 24, 24), U' ');
+    EXPECT_EQ(charAt(game, 30, 24), U' ') << "exactly one step, for the one arrow";
+    EXPECT_EQ(textAt(game, 43, 12, 6), "SUM: 0") << "nothing picked";
+    for (int i = 0; i < 10; ++i) {
+        for (int row = 0; row < 24; ++row) {
+            EXPECT_NE(backgroundAt(game, 3 * i + 10, row), paletteOf(12)) << "no cell selected";
+        }
+    }
+    shutDown(game);
+}
+
+}  // namespace
