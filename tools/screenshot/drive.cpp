@@ -32,7 +32,7 @@ bool isDigit(char32_t ch)
 
 // The top number of stack i, 0 when it is empty: the highest digit drawn in
 // its column, since everything above a stack is blanked.
-int topOf(const ptyGame& game, int i)
+int topOf(ptyGame& game, int i)
 {
     for (int y = 0; y <= bottomRow; ++y) {
         char32_t ch = cellAt(game, stackColumn(i), y).ch;
@@ -43,7 +43,7 @@ int topOf(const ptyGame& game, int i)
     return 0;
 }
 
-int numbersOnBoard(const ptyGame& game)
+int numbersOnBoard(ptyGame& game)
 {
     int count = 0;
     for (int i = 0; i < stackCount; ++i) {
@@ -55,7 +55,7 @@ int numbersOnBoard(const ptyGame& game)
 }
 
 // The stack inside the bracket: its sides stand on both neighbouring columns.
-int cursorOf(const ptyGame& game)
+int cursorOf(ptyGame& game)
 {
     for (int i = 0; i < stackCount; ++i) {
         char32_t left = cellAt(game, stackColumn(i) - 1, 0).ch;
@@ -68,9 +68,9 @@ int cursorOf(const ptyGame& game)
 }
 
 // The number after `label` on a readout row, -1 when it is not there.
-int readout(const ptyGame& game, int row, std::string_view label)
+int readout(ptyGame& game, int row, std::string_view label)
 {
-    std::string text = rowText(game, row).substr(readoutColumn);
+    std::string text = textAt(game, readoutColumn, row, screenColumns - readoutColumn);
     if (text.compare(0, label.size(), label) != 0) {
         return -1;
     }
@@ -81,12 +81,12 @@ int readout(const ptyGame& game, int row, std::string_view label)
     return value;
 }
 
-int sumShown(const ptyGame& game)
+int sumShown(ptyGame& game)
 {
     return readout(game, sumRow, "SUM: ");
 }
 
-int scoreShown(const ptyGame& game)
+int scoreShown(ptyGame& game)
 {
     return readout(game, scoreRow, "Score: ");
 }
@@ -105,7 +105,7 @@ bool moveTo(ptyGame& game, int target)
         keys += "\x1b[D";
     }
     sendKeys(game, keys);
-    return waitFor(game, [&] { return cursorOf(game) == target; }, keyMs);
+    return waitUntil(game, [&] { return cursorOf(game) == target; }, keyMs);
 }
 
 // Picks the tops of the given stacks, left to right, checking the sum after
@@ -123,13 +123,13 @@ bool pickTops(ptyGame& game, const std::vector<int>& stacks)
         }
         sendKeys(game, "\r");
         bool removed = expected == 10;
-        bool shown = waitFor(game, [&] {
+        bool shown = waitUntil(game, [&] {
             return removed ? scoreShown(game) > score && sumShown(game) == 0
                            : sumShown(game) == expected;
         }, keyMs);
         if (!shown) {
             sendKeys(game, " ");
-            waitFor(game, [&] { return sumShown(game) == 0; }, keyMs);
+            waitUntil(game, [&] { return sumShown(game) == 0; }, keyMs);
             return false;
         }
         sum = removed ? 0 : expected;
@@ -137,7 +137,7 @@ bool pickTops(ptyGame& game, const std::vector<int>& stacks)
     return true;
 }
 
-std::vector<int> tops(const ptyGame& game)
+std::vector<int> tops(ptyGame& game)
 {
     std::vector<int> values;
     for (int i = 0; i < stackCount; ++i) {
@@ -195,22 +195,22 @@ bool fail(const char* what)
 bool playToSelection(ptyGame& game)
 {
     auto onScreen = [&](std::string_view text) {
-        for (int y = 0; y < game.rows; ++y) {
+        for (int y = 0; y < screenRows; ++y) {
             if (rowText(game, y).find(text) != std::string::npos) {
                 return true;
             }
         }
         return false;
     };
-    if (!waitFor(game, [&] { return onScreen("Press any key to play"); }, startMs)) {
+    if (!waitUntil(game, [&] { return onScreen("Press any key to play"); }, startMs)) {
         return fail("the instructions never showed");
     }
     sendKeys(game, " ");
-    if (!waitFor(game, [&] { return sumShown(game) == 0 && cursorOf(game) == 5; }, startMs)) {
+    if (!waitUntil(game, [&] { return sumShown(game) == 0 && cursorOf(game) == 5; }, startMs)) {
         return fail("the game never started");
     }
     // Some ticks, so the board has grown well past its 15 opening numbers.
-    if (!waitFor(game, [&] { return numbersOnBoard(game) >= boardBeforeRemoval; }, 10 * tickMs)) {
+    if (!waitUntil(game, [&] { return numbersOnBoard(game) >= boardBeforeRemoval; }, 10 * tickMs)) {
         return fail("no numbers fell");
     }
     bool scored = false;
@@ -218,7 +218,7 @@ bool playToSelection(ptyGame& game)
         std::vector<int> stacks = removal(tops(game));
         if (stacks.empty()) {
             int now = numbersOnBoard(game);
-            waitFor(game, [&] { return numbersOnBoard(game) != now; }, tickMs);
+            waitUntil(game, [&] { return numbersOnBoard(game) != now; }, tickMs);
             continue;
         }
         scored = pickTops(game, stacks);
@@ -228,7 +228,7 @@ bool playToSelection(ptyGame& game)
     }
     // One more tick after the removal, so the board shows the game moving on.
     int now = numbersOnBoard(game);
-    waitFor(game, [&] { return numbersOnBoard(game) > now; }, tickMs);
+    waitUntil(game, [&] { return numbersOnBoard(game) > now; }, tickMs);
     for (int attempt = 0; attempt < 10; ++attempt) {
         std::vector<int> stacks = selection(tops(game));
         if (!stacks.empty() && pickTops(game, stacks)) {

@@ -107,10 +107,10 @@ bool boxLines(char32_t ch, int x, int y, std::string& path)
 
 }  // namespace
 
-std::string screenSvg(const ptyGame& game)
+std::string screenSvg(ptyGame& game)
 {
-    int width = game.columns * cellWidth + 2 * margin;
-    int height = game.rows * cellHeight + 2 * margin;
+    int width = screenColumns * cellWidth + 2 * margin;
+    int height = screenRows * cellHeight + 2 * margin;
     std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
                       "\" height=\"" + std::to_string(height) + "\" viewBox=\"0 0 " +
                       std::to_string(width) + " " + std::to_string(height) +
@@ -119,12 +119,12 @@ std::string screenSvg(const ptyGame& game)
 
     std::map<int, std::string> linesByColour;
     std::string text;
-    for (int y = 0; y < game.rows; ++y) {
+    for (int y = 0; y < screenRows; ++y) {
         // Backgrounds other than black, a run of equal cells at a time.
-        for (int x = 0; x < game.columns;) {
+        for (int x = 0; x < screenColumns;) {
             int colour = cellAt(game, x, y).background;
             int end = x + 1;
-            while (end < game.columns && cellAt(game, end, y).background == colour) {
+            while (end < screenColumns && cellAt(game, end, y).background == colour) {
                 ++end;
             }
             if (colour != 0) {
@@ -136,14 +136,14 @@ std::string screenSvg(const ptyGame& game)
             x = end;
         }
         // Characters: runs of one colour become one text element.
-        for (int x = 0; x < game.columns;) {
+        for (int x = 0; x < screenColumns;) {
             cellLook look = cellAt(game, x, y);
             if (look.ch == U' ' || boxLines(look.ch, x, y, linesByColour[look.foreground])) {
                 ++x;
                 continue;
             }
             std::string positions, glyphs;
-            for (; x < game.columns; ++x) {
+            for (; x < screenColumns; ++x) {
                 cellLook next = cellAt(game, x, y);
                 if (next.ch == U' ' || next.foreground != look.foreground ||
                     boxLines(next.ch, x, y, linesByColour[next.foreground])) {
