@@ -24,7 +24,7 @@ namespace {
 termios savedModes{};
 termios gameModes{};
 volatile sig_atomic_t modesSaved = 0;
-volatile sig_atomic_t open = 0;
+volatile sig_atomic_t inGameMode = 0;
 
 constexpr int exitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
@@ -38,7 +38,7 @@ void restoreModes()
 // Only async-signal-safe calls: tcsetattr, write and _exit.
 void leaveOnSignal(int signal)
 {
-    if (open) {
+    if (inGameMode) {
         restoreModes();
         writeAll(restoreSequence());
     }
@@ -53,7 +53,7 @@ void leaveOnSignal(int signal)
 void suspendOnSignal(int)
 {
     int savedErrno = errno;
-    if (open) {
+    if (inGameMode) {
         restoreModes();
         writeAll(restoreSequence());
     }
@@ -129,7 +129,7 @@ bool consoleOpen()
     action.sa_flags = SA_RESTART;
     sigaction(SIGTSTP, &action, nullptr);
     eventsOpen();
-    open = 1;
+    inGameMode = 1;
     terminalEnterGameMode();
     return true;
 }
@@ -141,13 +141,13 @@ void terminalEnterGameMode()
 
 void consoleClose()
 {
-    if (!open) {
+    if (!inGameMode) {
         return;
     }
     consoleFlush();
     writeAll(restoreSequence());
     restoreModes();
-    open = 0;
+    inGameMode = 0;
     for (int s : exitSignals) {
         signal(s, SIG_DFL);
     }
