@@ -63,22 +63,12 @@ bool boxLines(char32_t ch, int x, int y, std::string& path)
     double bottom = top + cellHeight;
     double right = left + cellWidth;
     double inner = centreX - 2, outer = centreX + 2;  // the two strokes of a double line
-    auto vertical = [&](double at, double from, double to) {
-        path += 'M';
-        path += px(at);
-        path += ' ';
-        path += px(from);
-        path += 'V';
-        path += px(to);
+    // One straight stroke: from (x0, y0), then along one axis to `to`.
+    auto stroke = [&](double x0, double y0, char axis, double to) {
+        path += 'M' + px(x0) + ' ' + px(y0) + axis + px(to);
     };
-    auto horizontal = [&](double at, double from, double to) {
-        path += 'M';
-        path += px(from);
-        path += ' ';
-        path += px(at);
-        path += 'H';
-        path += px(to);
-    };
+    auto vertical = [&](double at, double from, double to) { stroke(at, from, 'V', to); };
+    auto horizontal = [&](double at, double from, double to) { stroke(from, at, 'H', to); };
     switch (ch) {
     case U'\u2502':  // frame line
         vertical(centreX, top, bottom);
