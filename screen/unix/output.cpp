@@ -183,12 +183,19 @@ void consoleWrite(std::string_view text)
 namespace {
 
 // Cleared with a black background whatever the terminal's theme, since the
-// whole game is drawn on black. From here on the terminal shows blanks.
+// whole game is drawn on black. From here on the terminal shows blanks, or,
+// where erased cells take the terminal's own background, cells that no
+// record matches, so that the next flush sends every one of them.
 void clearTerminal()
 {
     syncColour(white);
     out.buffer += "\x1b[2J\x1b[H";
     out.shown = grid{};
+    if (!terminalErasesInColour) {
+        for (auto& row : out.shown) {
+            row.fill(glyph{'\0', unknown});
+        }
+    }
     out.terminalX = out.terminalY = 0;
 }
 

@@ -25,6 +25,33 @@ int msLeft(clock::time_point deadline)
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
+// Gives the emulator bytes the terminal receives.
+void feed(ptyGame& game, std::string_view received)
+{
+    if (!game.eraseInDefaultColours) {
+        vterm_input_write(game.vt, received.data(), received.size());
+        return;
+    }
+    // libvterm erases in the current background; each erase of the whole
+    // screen goes to it between a save and a restore of the cursor and
+    // colours, with the colours reset in between.
+    static const std::string erase = "\x1b[2J", inDefaultColours = "\x1b" "7\x1b[m\x1b[2J\x1b" "8";
+    std::string bytes = game.unfed + std::string(received);
+    game.unfed.clear();
+    for (size_t at = bytes.find(erase); at != std::string::npos; at = bytes.find(erase, at)) {
+        bytes.replace(at, erase.size(), inDefaultColours);
+        at += inDefaultColours.size();
+    }
+    for (size_t keep = erase.size() - 1; keep > 0; --keep) {
+        if (bytes.ends_with(erase.substr(0, keep))) {
+            game.unfed = bytes.substr(bytes.size() - keep);
+            bytes.resize(bytes.size() - keep);
+            break;
+        }
+    }
+    vterm_input_write(game.vt, bytes.data(), bytes.size());
+}
+
 // Reads what the game has written within `ms` and feeds it to the emulator.
 // Returns false once the pseudo-terminal has nothing more to give.
 bool pump(ptyGame& game, int ms)
@@ -43,7 +70,7 @@ bool pump(ptyGame& game, int ms)
         return false;  // EIO: the game closed its side
     }
     game.output.append(buffer, static_cast<size_t>(n));
-    vterm_input_write(game.vt, buffer, static_cast<size_t>(n));
+    feed(game, std::string_view(buffer, static_cast<size_t>(n)));
     return true;
 }
 
@@ -131,6 +158,7 @@ bool launch(ptyGame& game, const launchOptions& options)
         _exit(127);
     }
     game.pid = pid;
+    game.eraseInDefaultColours = options.eraseInDefaultColours;
     game.vt = vterm_new(options.rows, options.columns);
     vterm_set_utf8(game.vt, 1);
     game.screen = vterm_obtain_screen(game.vt);
@@ -267,8 +295,7 @@ std::pair<int, int> cursorAt(ptyGame& game)
 
 void clearLocalScreen(ptyGame& game)
 {
-    static const char clear[] = "\x1b[2J";
-    vterm_input_write(game.vt, clear, sizeof clear - 1);
+    feed(game, "\x1b[2J");
 }
 
 bool processStopped(const ptyGame& game)

@@ -20,6 +20,8 @@ struct ptyGame {
     VTerm* vt = nullptr;
     VTermScreen* screen = nullptr;
     std::string output;  // every byte the game wrote
+    bool eraseInDefaultColours = false;  // as launchOptions says
+    std::string unfed;                   // the start of an erase, held back until it is whole
     bool exited = false;
     int status = 0;  // as waitpid gives it
 };
@@ -35,6 +37,9 @@ struct launchOptions {
     std::string binary;
     // Signals the game starts with blocked, as a parent's mask is inherited.
     std::vector<int> blockedSignals;
+    // The emulator erases the screen in its default colours, not the current
+    // background, as GNU screen does with its stock settings.
+    bool eraseInDefaultColours = false;
 };
 
 // The game binary under test, as CMake built it.
@@ -65,7 +70,8 @@ int backgroundAt(ptyGame& game, int x, int y);
 std::pair<int, int> cursorAt(ptyGame& game);  // column, row
 
 // Blanks the emulator's screen on our side only, as if the terminal had lost
-// its content; whatever the game draws afterwards shows on the blank.
+// its content; whatever the game draws afterwards shows on the blank. The
+// blank is in the default colours where the emulator erases in them.
 void clearLocalScreen(ptyGame& game);
 
 // True while the game's process is stopped (Ctrl-Z, SIGSTOP).

@@ -41,6 +41,39 @@ TEST_F(Game, OpeningScreenColoursAndGlyphs)
     EXPECT_EQ(backgroundAt(game, 60, 20), black) << "cleared to black, not the terminal's default";
 }
 
+// Terminals that erase in their own default colours, such as GNU screen as
+// it comes, or one the game cannot name: the whole game area is black after
+// the clear and after a repaint all the same.
+TEST(NoBackColourErase, GameAreaIsBlackAfterEveryClear)
+{
+    for (const char* term : {"TERM=screen", "TERM=screen.xterm-256color", "TERM=vt220"}) {
+        SCOPED_TRACE(term);
+        ptyGame game;
+        launchOptions options;
+        options.environment = {term};
+        options.eraseInDefaultColours = true;
+        ASSERT_TRUE(launch(game, options));
+        auto defaultBackgrounds = [&] {
+            int cells = 0;
+            for (int y = 0; y < 25; ++y) {
+                for (int x = 0; x < 70; ++x) {
+                    cells += backgroundAt(game, x, y) == -1 ? 1 : 0;
+                }
+            }
+            return cells;
+        };
+        ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+        sendKeys(game, " ");
+        EXPECT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0" && defaultBackgrounds() == 0; }))
+            << defaultBackgrounds() << " cells on the default background after the clear";
+        clearLocalScreen(game);
+        ASSERT_TRUE(ptySetSize(game, 81, 25));
+        EXPECT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0" && defaultBackgrounds() == 0; }))
+            << defaultBackgrounds() << " cells on the default background after a repaint";
+        shutDown(game);
+    }
+}
+
 TEST_F(Game, RightArrowMovesTheBracket)
 {
     startPlaying();
