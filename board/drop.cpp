@@ -31,9 +31,9 @@ bool dropNumbers(cellStack* stacks, int level)
             return false;
         }
         int value = nextValue(stacks);
-        drawStack(stacks, i, 7);  // the old top is about to be covered
+        drawStack(stacks, i, lightGrey);  // the old top is about to be covered
         stacks[i].push(cell{value, false});
-        drawStack(stacks, i, 14);
+        drawStack(stacks, i, yellow);
     }
     return true;
 }

@@ -6,7 +6,7 @@ int toggleTop(cellStack* stacks, int i, int sum)
     cell& top = stacks[i].top();
     top.selected = !top.selected;
     sum += top.selected ? top.value : -top.value;
-    drawStack(stacks, i, 14);
+    drawStack(stacks, i, yellow);
     return sum;
 }
 
@@ -28,12 +28,12 @@ int resetStacks(cellStack* stacks, bool remove)
             kept.push(c);
         }
         if (kept.empty()) {
-            drawStack(stacks, i, 14);  // blanks the whole column
+            drawStack(stacks, i, yellow);  // blanks the whole column
         }
         while (!kept.empty()) {
             stacks[i].push(kept.top());
             kept.pop();
-            drawStack(stacks, i, kept.empty() ? 14 : 7);
+            drawStack(stacks, i, kept.empty() ? yellow : lightGrey);
         }
     }
     return removed;

@@ -56,13 +56,13 @@ void checkInvariants(const game& state, int dropped)
     require(state.cursor >= 0 && state.cursor < stackCount, "cursor within 0..9");
     require(state.sum == selectedSum(state.stacks), "sum equals the selected cells");
     require(state.sum >= 0 && state.sum <= 9, "sum at most 9");
-    require(fakeRow(12).substr(43, 7) == "SUM: " + std::to_string(state.sum) + " ", "sum shown as it is");
+    require(fakeRow(sumRow).substr(readoutColumn, 7) == "SUM: " + std::to_string(state.sum) + " ", "sum shown as it is");
     for (int i = 0; i < stackCount; ++i) {
         require(state.stacks[i].size() <= stackCapacity, "no stack over 24 cells");
         require(columnMatches(state.stacks, i), "the screen's columns match the board");
     }
     require(state.score == dropped - cellsOnBoard(state.stacks), "score equals the cells removed");
-    require(fakeAt(3 * state.cursor + 9, 24).ch == glyphBracketLeft, "bracket under the cursor");
+    require(fakeAt(bracketLeftColumn(state.cursor), bracketFootRow).ch == glyphBracketLeft, "bracket under the cursor");
     require(!fakeStarved(), "a key came in half");
 }
 

@@ -2,11 +2,11 @@
 
 #include "game/game.h"
 #include "screen/console.h"
+#include "screen/keycodes.h"
 #include "screen/screen.h"
 
 namespace {
 
-constexpr char extendedPrefix = '\xE0';
 constexpr int targetSum = 10;
 
 void moveCursor(game& state, int step)
@@ -55,27 +55,27 @@ void levelUp(game& state)
 
 void handleKey(game& state)
 {
-    // Compared as a plain character, as the console gives it: "K" and "M"
+    // The second code is not told apart from a character key: "K" and "M"
     // are the arrows' second codes, so they move the cursor too.
-    char code = static_cast<char>(consoleReadKey());
-    if (code == extendedPrefix) {
-        code = static_cast<char>(consoleReadKey());
+    int code = consoleReadKey();
+    if (code == keyExtended) {
+        code = consoleReadKey();
     }
     switch (code) {
-    case 0x4B:
+    case keyLeft:
     case 'a':
     case 'A':
         moveCursor(state, -1);
         break;
-    case 0x4D:
+    case keyRight:
     case 'd':
     case 'D':
         moveCursor(state, +1);
         break;
-    case ' ':
+    case keySpace:
         unselectAll(state);
         break;
-    case '\r':
+    case keyEnter:
         selectTop(state);
         break;
     default:

@@ -23,7 +23,7 @@ void consoleFlush();  // everything written so far is on the screen
 // (forever when negative). Output is flushed before any wait.
 bool consoleKeyWaiting(int timeoutMs);
 // One key code, 0 to 255, waiting for it if need be. Extended keys arrive as
-// two codes: 0xE0 and then the key's own code (0x4B left, 0x4D right).
+// two codes: keyExtended and then the key's own (screen/keycodes.h).
 int consoleReadKey();
 
 // Milliseconds of wall time since the program started.

@@ -4,11 +4,6 @@
 
 namespace {
 
-int stackColumn(int i)
-{
-    return 3 * i + 10;
-}
-
 void writeAt(int x, int y, std::string_view text)
 {
     gotoXY(coord{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)});
@@ -19,15 +14,15 @@ void writeAt(int x, int y, std::string_view text)
 
 void drawFrame()
 {
-    gotoXY(coord{43, 3});
+    gotoXY(coord{readoutColumn, hintRow});
     setColor(lightGrey, black);
     writeText("<-- Left/A   Right/D -->");
-    writeAt(43, 4, "[Enter] Select top of stack");
-    writeAt(43, 5, "[Space] Unselect all");
+    writeAt(readoutColumn, hintRow + 1, "[Enter] Select top of stack");
+    writeAt(readoutColumn, hintRow + 2, "[Space] Unselect all");
     setColor(lightCyan, black);
     for (int row = 0; row < screenHeight; ++row) {
-        writeAt(8, row, std::string(1, glyphFrame));
-        writeAt(39, row, std::string(1, glyphFrame));
+        writeAt(frameLeftColumn, row, std::string(1, glyphFrame));
+        writeAt(frameRightColumn, row, std::string(1, glyphFrame));
     }
 }
 
@@ -38,7 +33,7 @@ void drawStack(const cellStack* stacks, int i, int colour)
 {
     const cellStack& s = stacks[i];
     int x = stackColumn(i);
-    int y = screenHeight - 1 - static_cast<int>(s.size());
+    int y = cellRow(static_cast<int>(s.size()) - 1);  // the top's row; the foot row when empty
     gotoXY(coord{static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)});
     if (!s.empty()) {
         if (s.top().selected) {
@@ -59,26 +54,25 @@ void drawCursor(int i, bool erase)
     const char foot[] = {glyphBracketLeft, glyphBracketMiddle, glyphBracketRight};
     std::string_view bottom = erase ? std::string_view("   ") : std::string_view(foot, 3);
     std::string side(1, erase ? ' ' : glyphBracketSide);
-    int x = stackColumn(i);
-    gotoXY(coord{static_cast<std::int16_t>(x - 1), 24});
+    gotoXY(coord{static_cast<std::int16_t>(bracketLeftColumn(i)), bracketFootRow});
     setColor(lightGreen, black);
     writeText(bottom);
-    for (int row = 0; row < screenHeight - 1; ++row) {
-        writeAt(x - 1, row, side);
-        writeAt(x + 1, row, side);
+    for (int row = 0; row < bracketFootRow; ++row) {
+        writeAt(bracketLeftColumn(i), row, side);
+        writeAt(bracketRightColumn(i), row, side);
     }
 }
 
 void showSum(int sum)
 {
     setColor(yellow, black);
-    writeAt(43, 12, "SUM: ");
+    writeAt(readoutColumn, sumRow, "SUM: ");
     writeNumber(sum);
 }
 
 void showLevel(int level)
 {
-    gotoXY(coord{43, 13});
+    gotoXY(coord{readoutColumn, levelRow});
     setColor(yellow, black);
     writeText("Level: ");
     writeNumber(level);
@@ -86,7 +80,7 @@ void showLevel(int level)
 
 void showScore(int score, int nextLevelScore)
 {
-    gotoXY(coord{43, 14});
+    gotoXY(coord{readoutColumn, scoreRow});
     setColor(yellow, black);
     writeText("Score: ");
     writeNumber(score);
@@ -96,7 +90,7 @@ void showScore(int score, int nextLevelScore)
 
 void showGameOver()
 {
-    gotoXY(coord{43, 21});
+    gotoXY(coord{readoutColumn, gameOverRow});
     setColor(white, black);
     writeText("Game Over! ");
 }

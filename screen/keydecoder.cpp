@@ -1,23 +1,24 @@
 #include "screen/keydecoder.h"
 
+#include "screen/keycodes.h"
+
 namespace {
 
-constexpr unsigned char esc = 0x1B;
-constexpr int extendedPrefix = 0xE0;
+constexpr unsigned char esc = keyEscape;
 // A CSI sequence longer than this is garbage; it is still swallowed up to its
 // final byte, but never taken for a key.
 constexpr int longestSequence = 32;
 
-// What a Windows console reports for the cursor keys after the 0xE0 prefix.
+// What a Windows console reports for the cursor keys after keyExtended.
 int extendedCode(unsigned char final)
 {
     switch (final) {
-    case 'A': return 0x48;  // up
-    case 'B': return 0x50;  // down
-    case 'C': return 0x4D;  // right
-    case 'D': return 0x4B;  // left
-    case 'H': return 0x47;  // home
-    case 'F': return 0x4F;  // end
+    case 'A': return keyUp;
+    case 'B': return keyDown;
+    case 'C': return keyRight;
+    case 'D': return keyLeft;
+    case 'H': return keyHome;
+    case 'F': return keyEnd;
     default: return -1;
     }
 }
@@ -26,7 +27,7 @@ void emitCursorKey(unsigned char final, std::deque<int>& codes)
 {
     int code = extendedCode(final);
     if (code >= 0) {
-        codes.push_back(extendedPrefix);
+        codes.push_back(keyExtended);
         codes.push_back(code);
     }
 }
@@ -46,7 +47,7 @@ void decodeGround(keyDecoder& d, unsigned char byte, std::deque<int>& codes)
         codes.push_back(byte);
     }
     // Bytes of 0x80 and above are parts of UTF-8 characters: no key uses them,
-    // and letting one through could pose as the 0xE0 prefix.
+    // and letting one through could pose as keyExtended.
 }
 
 void decodeCsi(keyDecoder& d, unsigned char byte, std::deque<int>& codes)

@@ -1,8 +1,9 @@
 #pragma once
 // Turns the bytes a terminal sends into the key codes the game reads, the
-// codes a Windows console would give: an arrow key becomes two codes, 0xE0
-// and then 0x4B (left) or 0x4D (right). Whatever else an escape sequence
-// says never reaches the game as letters: ESC [ D must not read as "D".
+// codes a Windows console would give (screen/keycodes.h): an arrow key
+// becomes two codes, keyExtended and then keyLeft or keyRight. Whatever else
+// an escape sequence says never reaches the game as letters: ESC [ D must
+// not read as "D".
 
 #include <deque>
 
@@ -15,7 +16,7 @@ struct keyDecoder {
 // Feeds one byte; any key codes it completes are appended to `codes`.
 void decodeByte(keyDecoder& decoder, unsigned char byte, std::deque<int>& codes);
 
-// No byte followed in time: a lone ESC is a key of its own (0x1B), an
+// No byte followed in time: a lone ESC is a key of its own (keyEscape), an
 // unfinished sequence is dropped.
 void decodeTimeout(keyDecoder& decoder, std::deque<int>& codes);
 

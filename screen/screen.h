@@ -1,10 +1,6 @@
 #pragma once
 // Everything the player sees. Each operation repaints only the cells it owns,
 // at fixed positions; the rest of the screen keeps what was last written.
-//
-// Layout (stack i = 0..9): numbers in column 3i+10, rows 23 (bottom) up to 0;
-// cursor bracket in columns 3i+9 and 3i+11 with its foot on row 24; frame
-// lines in columns 8 and 39; hints and readouts from column 43.
 
 #include <cstdint>
 #include <string_view>
@@ -13,6 +9,40 @@
 
 inline constexpr int screenWidth = 70;
 inline constexpr int screenHeight = 25;
+
+// The layout. Everything that draws or reads the game screen (the drawing
+// code, the tests, the benchmark, the screenshot tool) places it by these.
+//
+// Stack i (0 to 9) has its cells in one column, the bottom cell on row 23
+// and a full stack's top on row 0; the cursor bracket stands on the columns
+// either side, its foot on row 24, below the cells.
+constexpr int stackColumn(int i)
+{
+    return 3 * i + 10;
+}
+constexpr int bracketLeftColumn(int i)
+{
+    return stackColumn(i) - 1;
+}
+constexpr int bracketRightColumn(int i)
+{
+    return stackColumn(i) + 1;
+}
+inline constexpr int bracketFootRow = 24;
+// The row of a stack's n-th cell, 0 being the bottom one.
+constexpr int cellRow(int n)
+{
+    return bracketFootRow - 1 - n;
+}
+inline constexpr int frameLeftColumn = 8;
+inline constexpr int frameRightColumn = 39;
+// The key hints (three rows from hintRow) and the readouts, right of the frame.
+inline constexpr int readoutColumn = 43;
+inline constexpr int hintRow = 3;
+inline constexpr int sumRow = 12;
+inline constexpr int levelRow = 13;
+inline constexpr int scoreRow = 14;
+inline constexpr int gameOverRow = 21;
 
 // A screen position: column and row from the top-left corner.
 struct coord {

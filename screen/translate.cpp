@@ -2,15 +2,16 @@
 
 #include <array>
 
+#include "screen/screen.h"
+
 namespace {
 
-// Console colour code (0-7) to ANSI colour number.
-constexpr std::array<int, 8> ansiColour = {0, 4, 2, 6, 1, 5, 3, 7};
-
+// SGR numbers: normalBase + 0-7 for the first eight colours, brightBase + 0-7
+// for the bright ones.
 int sgrColour(int code, int normalBase, int brightBase)
 {
     int base = code < 8 ? normalBase : brightBase;
-    return base + ansiColour[code & 7];
+    return base + (paletteIndex(code) & 7);
 }
 
 struct boxGlyph {
@@ -20,11 +21,11 @@ struct boxGlyph {
 };
 
 constexpr std::array<boxGlyph, 5> boxGlyphs = {{
-    {'\xB3', "\u2502", "|"},  // frame line
-    {'\xBA', "\u2551", "#"},  // bracket side
-    {'\xD3', "\u2559", "#"},  // bracket foot, left
-    {'\xC4', "\u2500", "="},  // bracket foot, middle
-    {'\xBD', "\u255C", "#"},  // bracket foot, right
+    {glyphFrame, "\u2502", "|"},
+    {glyphBracketSide, "\u2551", "#"},
+    {glyphBracketLeft, "\u2559", "#"},
+    {glyphBracketMiddle, "\u2500", "="},
+    {glyphBracketRight, "\u255C", "#"},
 }};
 
 constexpr std::array<char, 128> asciiBytes = [] {

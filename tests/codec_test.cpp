@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "screen/keycodes.h"
 #include "screen/keydecoder.h"
 #include "screen/translate.h"
 
@@ -27,8 +28,8 @@ std::vector<int> decode(std::vector<std::string> pieces)
 }
 
 using codes = std::vector<int>;
-const codes right = {0xE0, 0x4D};
-const codes left = {0xE0, 0x4B};
+const codes right = {keyExtended, keyRight};
+const codes left = {keyExtended, keyLeft};
 
 TEST(KeyDecoder, ArrowsInBothCursorModes)
 {
@@ -49,9 +50,9 @@ TEST(KeyDecoder, SplitSequencesDecodeTheSame)
 TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
 {
     struct { std::vector<std::string> in; codes out; } cases[] = {
-        {{"\x1b[A"}, {0xE0, 0x48}},  // up: not "A", which would move left
-        {{"\x1b[B"}, {0xE0, 0x50}},
-        {{"\x1bOA"}, {0xE0, 0x48}},
+        {{"\x1b[A"}, {keyExtended, keyUp}},  // up: not "A", which would move left
+        {{"\x1b[B"}, {keyExtended, keyDown}},
+        {{"\x1bOA"}, {keyExtended, keyUp}},
         {{"\x1b[1;5D"}, {}},        // ctrl-left
         {{"\x1b[15~"}, {}},         // F5
         {{"\x1bOP"}, {}},           // F1
@@ -67,9 +68,9 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
 
 TEST(KeyDecoder, LoneEscapeAndPlainBytes)
 {
-    EXPECT_EQ(decode({"\x1b", "<timeout>"}), codes{0x1B});
-    EXPECT_EQ(decode({"\x1b\x1b[C"}), (codes{0x1B, 0xE0, 0x4D}));
-    EXPECT_EQ(decode({"\x1b\r"}), (codes{0x1B, 0x0D}));
+    EXPECT_EQ(decode({"\x1b", "<timeout>"}), codes{keyEscape});
+    EXPECT_EQ(decode({"\x1b\x1b[C"}), (codes{keyEscape, keyExtended, keyRight}));
+    EXPECT_EQ(decode({"\x1b\r"}), (codes{keyEscape, keyEnter}));
     EXPECT_EQ(decode({"\x1b[1\r"}), codes{0x0D}) << "a control byte breaks the sequence";
     EXPECT_EQ(decode({"aD \r"}), (codes{'a', 'D', ' ', 0x0D}));
     EXPECT_EQ(decode({std::string("\0", 1)}), codes{0});

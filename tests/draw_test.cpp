@@ -4,6 +4,9 @@
 
 namespace {
 
+// Places are written as numbers here, not by the layout's names: these tests
+// hold the names in screen/screen.h to the screen a player knows.
+
 class Drawing : public ::testing::Test {
 protected:
     void SetUp() override { fakeReset(); }

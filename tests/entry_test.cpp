@@ -37,7 +37,7 @@ TEST(Entry, InstructionsGamesAndTheReplayPrompt)
     size_t prompt = out.find("Play again? ");
     EXPECT_EQ(out.find("Score: 0/10", prompt) > prompt, true);
     EXPECT_TRUE(out.ends_with("Play again? ")) << "nothing echoed after the last prompt";
-    EXPECT_EQ(fakeRow(21).substr(43, 23), "Game Over! Play again? ");
+    EXPECT_EQ(fakeRow(gameOverRow).substr(readoutColumn, 23), "Game Over! Play again? ");
 }
 
 TEST(Entry, LowerCaseYesAndUpperCaseNo)
@@ -53,11 +53,11 @@ TEST(Entry, LowerCaseYesAndUpperCaseNo)
 TEST(Entry, ArrowPressedToStartLeavesItsSecondCodeForTheGame)
 {
     fakeReset();
-    fakeKeys("\xE0\x4D");
+    fakeKeys(extendedKey(keyRight));
     fakeKeys("n", later);
     EXPECT_EQ(runTenfall(), 0);
-    EXPECT_EQ(fakeAt(3 * 6 + 9, 24).ch, glyphBracketLeft) << "the cursor moved from 5 to 6";
-    EXPECT_EQ(fakeAt(3 * 5 + 9, 24).ch, ' ');
+    EXPECT_EQ(fakeAt(bracketLeftColumn(6), bracketFootRow).ch, glyphBracketLeft) << "the cursor moved from 5 to 6";
+    EXPECT_EQ(fakeAt(bracketLeftColumn(5), bracketFootRow).ch, ' ');
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ protected:
         }
     }
 
-    std::string readout(int row) { return fakeRow(row).substr(43, 14); }
+    std::string readout(int row) { return fakeRow(row).substr(readoutColumn, scoreRow); }
 
     board stacks{};
     game state;
@@ -35,11 +35,11 @@ protected:
 TEST_F(Keys, CursorMovesAndStopsAtBothEnds)
 {
     struct { int from; std::string keys; int to; } cases[] = {
-        {5, "\xE0\x4B", 4},  {5, "\xE0\x4D", 6}, {5, "a", 4}, {5, "A", 4},
+        {5, extendedKey(keyLeft), 4},  {5, extendedKey(keyRight), 6}, {5, "a", 4}, {5, "A", 4},
         {5, "d", 6},         {5, "D", 6},        {5, "K", 4}, {5, "M", 6},
-        {0, "\xE0\x4B", 0},  {0, "a", 0},        {9, "\xE0\x4D", 9}, {9, "d", 9},
+        {0, extendedKey(keyLeft), 0},  {0, "a", 0},        {9, extendedKey(keyRight), 9}, {9, "d", 9},
         {5, std::string("\0M", 2), 6},  // a 0x00 prefix is a key of its own; the code after it acts
-        {5, "\xE0H", 5}, {5, "\xE0P", 5}, {5, "\x1bwsx", 5}, {5, "\xE0\x20", 5},
+        {5, extendedKey(keyUp), 5}, {5, extendedKey(keyDown), 5}, {5, "\x1bwsx", 5}, {5, extendedKey(keySpace), 5},
     };
     for (const auto& c : cases) {
         fakeReset();
@@ -47,11 +47,11 @@ TEST_F(Keys, CursorMovesAndStopsAtBothEnds)
         drawCursor(c.from, false);
         press(c.keys);
         EXPECT_EQ(state.cursor, c.to) << "keys " << ::testing::PrintToString(c.keys);
-        int left = 3 * c.to + 9;
+        int left = bracketLeftColumn(c.to);
         EXPECT_EQ(fakeAt(left, 10).ch, glyphBracketSide) << "bracket drawn where the cursor is";
         EXPECT_EQ(fakeAt(left + 1, 24).ch, glyphBracketMiddle);
         if (c.to != c.from) {
-            EXPECT_EQ(fakeAt(3 * c.from + 9, 10), (glyph{' ', lightGreen})) << "old bracket erased";
+            EXPECT_EQ(fakeAt(bracketLeftColumn(c.from), 10), (glyph{' ', lightGreen})) << "old bracket erased";
         }
     }
 }

@@ -46,10 +46,10 @@ TEST_F(Play, OpeningScreen)
     ASSERT_NE(opening, std::string::npos);
     EXPECT_LT(all.find("Level: 1"), opening);
     EXPECT_LT(all.find("Score: 0/10"), opening);
-    EXPECT_EQ(fakeRow(3).substr(43, 3), "<--");
+    EXPECT_EQ(fakeRow(hintRow).substr(readoutColumn, 3), "<--");
     EXPECT_EQ(fakeAt(8, 0).ch, glyphFrame);
-    EXPECT_EQ(fakeAt(3 * 5 + 9, 24).ch, glyphBracketLeft) << "the bracket stands at stack 5";
-    EXPECT_EQ(fakeRow(21).substr(43, 11), "Game Over! ");
+    EXPECT_EQ(fakeAt(bracketLeftColumn(5), bracketFootRow).ch, glyphBracketLeft) << "the bracket stands at stack 5";
+    EXPECT_EQ(fakeRow(gameOverRow).substr(readoutColumn, 11), "Game Over! ");
 }
 
 // With no key pressed a level-1 game gains one number every 4100 ms after its
@@ -64,7 +64,7 @@ TEST_F(Play, OneNumberPerTickUntilAFullStackOverflows)
         EXPECT_EQ(fakeNow() % 4100, 0) << "ticks come exactly on time";
         EXPECT_EQ(digitsOnScreen(), 15 + ticks - 1) << "the last tick found a full stack";
         EXPECT_EQ(tallestColumn(), 24);
-        EXPECT_EQ(fakeRow(21).substr(43, 11), "Game Over! ");
+        EXPECT_EQ(fakeRow(gameOverRow).substr(readoutColumn, 11), "Game Over! ");
         EXPECT_EQ(fakeAttribute(), white);
     }
 }
@@ -95,9 +95,9 @@ TEST_F(Play, ScoringRaisesTheLevelAndSpeedsTheTicks)
         fakeKeys(k % 7 == 0 ? "d" : (k % 11 == 0 ? "a" : "\r"), 1000 + k * 250);
     }
     playGame(15);
-    std::string score = fakeRow(14).substr(43, 20);
+    std::string score = fakeRow(scoreRow).substr(readoutColumn, 20);
     EXPECT_NE(score.substr(0, 9), "Score: 0/") << score;
-    EXPECT_NE(fakeRow(13).substr(43, 8), "Level: 1");
+    EXPECT_NE(fakeRow(levelRow).substr(readoutColumn, 8), "Level: 1");
 }
 
 }  // namespace

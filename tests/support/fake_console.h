@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "screen/grid.h"
+#include "screen/keycodes.h"
 
 // A blank screen, an empty key queue and the clock at 0.
 void fakeReset();
@@ -15,6 +16,11 @@ void fakeReset();
 // Key codes (as the game reads them) that become available at the given
 // simulated time; by default at once.
 void fakeKeys(std::string_view codes, std::int64_t at = -1);
+// The two codes of an extended key (keyLeft, keyRight ...), for fakeKeys.
+inline std::string extendedKey(int code)
+{
+    return {static_cast<char>(keyExtended), static_cast<char>(code)};
+}
 
 const glyph& fakeAt(int x, int y);
 std::string fakeRow(int y);          // the glyph bytes of one row

@@ -17,15 +17,10 @@ inline void placeCells(cellStack* stacks, int i, std::initializer_list<int> valu
     }
 }
 
-inline int stackColumn(int i)
-{
-    return 3 * i + 10;
-}
-
 // The glyph on the screen where the n-th cell (0 = bottom) of stack i stands.
 inline const glyph& cellOnScreen(int i, int n)
 {
-    return fakeAt(stackColumn(i), 23 - n);
+    return fakeAt(stackColumn(i), cellRow(n));
 }
 
 inline int attribute(int foreground, int background)

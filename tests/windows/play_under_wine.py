@@ -93,6 +93,9 @@ class Game:
         sys.exit(1)
 
 
+# Places on the game screen are numbers here, as a player finds them (the
+# C++ code names them in screen/screen.h): stack i's bracket in columns
+# 3i+9 and 3i+11 with its foot on row 24, readouts from column 43.
 def bracket_at(game, i):
     left, right = 3 * i + 9, 3 * i + 11
     return (game.text(left, 24, 3) == FOOT
