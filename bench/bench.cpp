@@ -18,9 +18,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <vterm.h>
-
 #include "clocked_game.h"
+#include "live_board.h"
 
 namespace {
 
@@ -79,43 +78,6 @@ double median(std::vector<double> values)
     return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// ---- Reading the screen, as a player would ----
-
-constexpr char32_t bracketFoot = U'\u2559';
-constexpr char32_t bracketSide = U'\u2551';
-constexpr int selectedBackground = 9;  // light red in the terminal's palette
-
-int cursorStack(ptyGame& game)
-{
-    for (int i = 0; i < 10; ++i) {
-        if (charAt(game, 3 * i + 9, 24) == bracketFoot) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-struct top {
-    int value = 0;  // 0: empty stack
-    bool selected = false;
-};
-
-top topOf(ptyGame& game, int i)
-{
-    for (int y = 0; y < 24; ++y) {
-        char32_t c = charAt(game, 3 * i + 10, y);
-        if (c >= U'1' && c <= U'9') {
-            return {static_cast<int>(c - U'0'), backgroundAt(game, 3 * i + 10, y) == selectedBackground};
-        }
-    }
-    return {};
-}
-
-bool gameOverShown(ptyGame& game)
-{
-    return textAt(game, 43, 21, 23) == "Game Over! Play again? ";
-}
-
 // ---- The scripted session ----
 
 // One step of the session: the bytes sent and what kind of step it is.
@@ -146,17 +108,24 @@ bool playStep(clockedGame& game, const step& s, tally& t)
 // them. Returns the steps of the next tick, ending with the tick itself.
 std::vector<step> nextMoves(ptyGame& game)
 {
-    if (gameOverShown(game)) {
+    if (atReplayPrompt(game)) {
         return {{"replay", "y"}};
     }
     int cursor = cursorStack(game);
-    top tops[10];
-    for (int i = 0; i < 10; ++i) {
-        tops[i] = topOf(game, i);
+    struct top {
+        int value = 0;  // 0: empty stack
+        bool selected = false;
+    } tops[stackCount];
+    boardView board = readBoard(game);
+    for (int i = 0; i < stackCount; ++i) {
+        const std::vector<int>& stack = board[static_cast<size_t>(i)];
+        if (!stack.empty()) {
+            tops[i] = {stack.back(), shownSelected(game, i, static_cast<int>(stack.size()) - 1)};
+        }
     }
     int bestI = -1, bestJ = -1, bestWalk = 1000;
-    for (int i = 0; i < 10; ++i) {
-        for (int j = 0; j < 10; ++j) {
+    for (int i = 0; i < stackCount; ++i) {
+        for (int j = 0; j < stackCount; ++j) {
             if (i == j || tops[i].value == 0 || tops[j].value == 0 || tops[i].selected || tops[j].selected ||
                 tops[i].value + tops[j].value != 10) {
                 continue;
@@ -209,19 +178,6 @@ long writeCalls(const ptyGame& game)
     return -1;
 }
 
-// A figure in KiB from /proc/<pid>/status, or -1.
-long statusKiB(const ptyGame& game, const std::string& field)
-{
-    std::ifstream status("/proc/" + std::to_string(game.pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::strtol(line.c_str() + field.size(), nullptr, 10);
-        }
-    }
-    return -1;
-}
-
 // Plays `sessionTicks` ticks with the player above on the real game,
 // recording every step, then the same steps on the straightforward build.
 // Then both run out their game and stop at the replay prompt.
@@ -257,16 +213,16 @@ sessionResult scriptedSession(int sessionTicks)
 
     // The peak memory of a whole game: run the last one out.
     tally rest;
-    for (int n = 0; ok && n < 5000 && !gameOverShown(optimised.pty); ++n) {
+    for (int n = 0; ok && n < 5000 && !atReplayPrompt(optimised.pty); ++n) {
         ok = playStep(optimised, {"tick", ticks(1)}, rest);
     }
-    for (int n = 0; ok && n < 5000 && !gameOverShown(naive.pty); ++n) {
+    for (int n = 0; ok && n < 5000 && !atReplayPrompt(naive.pty); ++n) {
         ok = playStep(naive, {"tick", ticks(1)}, rest);
     }
-    r.peakKiB = peakResidentKiB(optimised.pty);
+    r.peakKiB = statusKiB(optimised.pty, "VmHWM:");
     r.anonKiB = statusKiB(optimised.pty, "RssAnon:");
-    r.naivePeakKiB = peakResidentKiB(naive.pty);
-    r.ok = ok && gameOverShown(optimised.pty);
+    r.naivePeakKiB = statusKiB(naive.pty, "VmHWM:");
+    r.ok = ok && atReplayPrompt(optimised.pty);
     shutDownClocked(optimised);
     shutDownClocked(naive);
     return r;
@@ -306,14 +262,7 @@ bool readWithin(ptyGame& game, int ms, clock::time_point& arrived)
         return false;
     }
     arrived = clock::now();
-    char buffer[8192];
-    ssize_t n = read(game.master, buffer, sizeof buffer);
-    if (n <= 0) {
-        return false;
-    }
-    game.output.append(buffer, static_cast<size_t>(n));
-    vterm_input_write(game.vt, buffer, static_cast<size_t>(n));
-    return true;
+    return readOutput(game);
 }
 
 struct realTimeResult {
@@ -323,29 +272,19 @@ struct realTimeResult {
     long peakKiB = -1;
 };
 
-bool bracketAt(ptyGame& game, int at, int from)
+// The bracket drawn whole at stack `at` and nowhere else, and the cursor
+// resting after its last glyph: the redraw for a key is complete.
+bool bracketMovedTo(ptyGame& game, int at)
 {
-    for (int y = 0; y < 24; ++y) {
-        if (charAt(game, 3 * at + 9, y) != bracketSide || charAt(game, 3 * at + 11, y) != bracketSide ||
-            charAt(game, 3 * from + 9, y) != U' ' || charAt(game, 3 * from + 11, y) != U' ') {
-            return false;
-        }
-    }
-    return charAt(game, 3 * at + 9, 24) == bracketFoot && charAt(game, 3 * from + 9, 24) == U' ' &&
-           cursorAt(game) == std::pair<int, int>{3 * at + 12, 23};
+    return bracketOnlyAt(game, at) &&
+           cursorAt(game) == std::pair<int, int>{bracketRightColumn(at) + 1, bracketFootRow - 1};
 }
 
 realTimeResult realTime(int idleSeconds, int tickCount, int keyCount)
 {
     realTimeResult r;
     ptyGame game;
-    if (!launch(game) ||
-        !waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; })) {
-        shutDown(game);
-        return r;
-    }
-    sendKeys(game, " ");
-    if (!waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; })) {
+    if (!launch(game) || !startPlaying(game)) {
         shutDown(game);
         return r;
     }
@@ -386,17 +325,17 @@ realTimeResult realTime(int idleSeconds, int tickCount, int keyCount)
         auto sent = clock::now();
         sendKeys(game, to > at ? "\x1b[C" : "\x1b[D");
         clock::time_point arrived = sent;
-        while (!bracketAt(game, to, at) && msSince(sent) < 2000) {
+        while (!bracketMovedTo(game, to) && msSince(sent) < 2000) {
             readWithin(game, 100, arrived);
         }
-        if (!bracketAt(game, to, at)) {
+        if (!bracketMovedTo(game, to)) {
             break;
         }
         r.keyLatencyMs.push_back(msSince(sent, arrived));
         at = to;
         usleep(20000);
     }
-    r.peakKiB = peakResidentKiB(game);
+    r.peakKiB = statusKiB(game, "VmHWM:");
     r.ok = static_cast<int>(r.tickLateMs.size()) == tickCount && static_cast<int>(r.keyLatencyMs.size()) == keyCount;
     shutDown(game);
     return r;

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include <fcntl.h>
@@ -12,6 +11,8 @@
 #include <unistd.h>
 
 #include <vterm.h>
+
+#include "live_board.h"
 
 namespace {
 
@@ -21,22 +22,6 @@ int msLeft(clock::time_point deadline)
 {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// Reads once from the game into the emulator. False when its side is closed.
-bool readOnce(ptyGame& game)
-{
-    char buffer[8192];
-    ssize_t n = read(game.master, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) {
-        return true;
-    }
-    if (n <= 0) {
-        return false;
-    }
-    game.output.append(buffer, static_cast<size_t>(n));
-    vterm_input_write(game.vt, buffer, static_cast<size_t>(n));
-    return true;
 }
 
 // Waits for the clock's answer, reading the game's output meanwhile so that
@@ -56,7 +41,7 @@ bool awaitAnswer(clockedGame& game, std::uint64_t& written, clock::time_point de
             return false;
         }
         if (fds[1].revents != 0) {
-            open = readOnce(game.pty);
+            open = readOutput(game.pty);
         }
         if (fds[0].revents != 0) {
             ssize_t n = read(game.ackFd, into + got, sizeof written - got);
@@ -106,8 +91,7 @@ bool launchClocked(clockedGame& game, const std::string& binary)
     }
     // Nothing may be sent before the game takes the terminal into its own
     // mode, or the terminal would echo it.
-    return waitUntil(game.pty, [&] { return game.pty.output.find("Press any key") != std::string::npos; }) &&
-           play(game, "");
+    return waitForInstructions(game.pty) && play(game, "");
 }
 
 void shutDownClocked(clockedGame& game)
@@ -131,7 +115,7 @@ bool play(clockedGame& game, std::string_view bytes, int timeoutMs)
     while (game.pty.output.size() < written) {
         pollfd p{game.pty.master, POLLIN, 0};
         int left = msLeft(deadline);
-        if (left == 0 || (poll(&p, 1, left) > 0 && !readOnce(game.pty))) {
+        if (left == 0 || (poll(&p, 1, left) > 0 && !readOutput(game.pty))) {
             return false;
         }
     }
@@ -169,16 +153,4 @@ std::string firstDifference(const std::string& a, const std::string& b)
         }
     }
     return a == b ? "none" : "lengths differ";
-}
-
-long peakResidentKiB(const ptyGame& game)
-{
-    std::ifstream status("/proc/" + std::to_string(game.pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
 }

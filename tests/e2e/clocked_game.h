@@ -35,6 +35,3 @@ std::string ticks(int count);
 std::string screenImage(ptyGame& game);
 // The first difference between two screen images, for failure messages.
 std::string firstDifference(const std::string& a, const std::string& b);
-
-// The game's peak resident set so far, in KiB (VmHWM), or -1.
-long peakResidentKiB(const ptyGame& game);

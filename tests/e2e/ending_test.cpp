@@ -13,12 +13,6 @@ using Ending = LiveGame;
 
 // Fast enough for a level-1 game to overflow within a second or two.
 constexpr int gameOverSpeed = 500;
-const char* const prompt = "Game Over! Play again? ";
-
-bool atPrompt(ptyGame& game)
-{
-    return textAt(game, 43, 21, 23) == prompt;
-}
 
 // The modes a fresh pseudo-terminal has, which the game must hand back.
 void expectModesRestored(ptyGame& game)
@@ -70,7 +64,7 @@ TEST_F(Ending, GameOverMessageAndPrompt)
 {
     start(gameOverSpeed);
     ASSERT_TRUE(startPlaying(game));
-    ASSERT_TRUE(waitUntil(game, [&] { return atPrompt(game); }, 30000)) << textAt(game, 43, 21, 30);
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000)) << textAt(game, readoutColumn, gameOverRow, 30);
     for (int x = 43; x < 43 + 23; ++x) {
         EXPECT_EQ(foregroundAt(game, x, 21), palette::white) << x;
         EXPECT_EQ(backgroundAt(game, x, 21), palette::black) << x;
@@ -85,7 +79,7 @@ TEST_F(Ending, PromptIgnoresOtherKeys)
 {
     start(gameOverSpeed);
     ASSERT_TRUE(startPlaying(game));
-    ASSERT_TRUE(waitUntil(game, [&] { return atPrompt(game); }, 30000));
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     for (const char* keys : {"x", "q", "\r", " ", "\x1b[C", "\x1bOD", "a", "d", "1", "\x1b"}) {
         SCOPED_TRACE(::testing::PrintToString(std::string(keys)));
         sendKeys(game, keys);
@@ -94,7 +88,7 @@ TEST_F(Ending, PromptIgnoresOtherKeys)
     sendKeys(game, "xq\r \x1b[C\x1bODad1");
     EXPECT_FALSE(screenChangesWithin(game, 200)) << "output for ignored keys";
     EXPECT_FALSE(game.exited);
-    EXPECT_TRUE(atPrompt(game));
+    EXPECT_TRUE(atReplayPrompt(game));
     size_t from = game.output.size();
     sendKeys(game, "n");
     expectExit(game, 0);
@@ -105,7 +99,7 @@ TEST_F(Ending, YesStartsAFreshGameAndNoEndsIt)
 {
     start(gameOverSpeed);
     ASSERT_TRUE(startPlaying(game));
-    ASSERT_TRUE(waitUntil(game, [&] { return atPrompt(game); }, 30000));
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     size_t from = game.output.size();
     sendKeys(game, "y");
     ASSERT_TRUE(waitForOutput(game, "SUM: 0", from)) << "no new game";
@@ -117,14 +111,14 @@ TEST_F(Ending, YesStartsAFreshGameAndNoEndsIt)
     for (const char* word : {"How", "gradually", "progressivly", "Press"}) {
         EXPECT_EQ(plainText(after).find(word), std::string::npos) << "instructions only once: " << word;
     }
-    EXPECT_EQ(textAt(game, 43, 14, 12), "Score: 0/10 ");
-    EXPECT_EQ(textAt(game, 43, 13, 9), "Level: 1 ");
-    EXPECT_EQ(textAt(game, 43, 21, 23), std::string(23, ' ')) << "old message gone";
+    EXPECT_EQ(textAt(game, readoutColumn, scoreRow, 12), "Score: 0/10 ");
+    EXPECT_EQ(textAt(game, readoutColumn, levelRow, 9), "Level: 1 ");
+    EXPECT_EQ(textAt(game, readoutColumn, gameOverRow, 23), std::string(23, ' ')) << "old message gone";
     EXPECT_GE(digitCount(game), 15);
     EXPECT_LT(digitCount(game), 25) << "old board gone";
     EXPECT_TRUE(bracketOnlyAt(game, 5));
 
-    ASSERT_TRUE(waitUntil(game, [&] { return atPrompt(game); }, 30000)) << "second game never ended";
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000)) << "second game never ended";
     sendKeys(game, "N");
     expectExit(game, 0);
 }
@@ -133,7 +127,7 @@ TEST_F(Ending, LowerCaseNoEndsWithStatusZero)
 {
     start(gameOverSpeed);
     ASSERT_TRUE(startPlaying(game));
-    ASSERT_TRUE(waitUntil(game, [&] { return atPrompt(game); }, 30000));
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     sendKeys(game, "n");
     expectExit(game, 0);
 }
@@ -150,10 +144,10 @@ TEST_F(Ending, CtrlCLeavesWithTheTerminalRestored)
     };
     const place places[] = {
         {"at the instructions", 1,
-         [](ptyGame& g) { return waitForOutput(g, "Press any key to play }-=-\r\n"); }},
+         [](ptyGame& g) { return waitForInstructions(g); }},
         {"during a game", 1, [](ptyGame& g) { return startPlaying(g); }},
         {"at the replay prompt", gameOverSpeed,
-         [](ptyGame& g) { return startPlaying(g) && waitUntil(g, [&] { return atPrompt(g); }, 30000); }},
+         [](ptyGame& g) { return startPlaying(g) && waitUntil(g, [&] { return atReplayPrompt(g); }, 30000); }},
     };
     for (const place& p : places) {
         SCOPED_TRACE(p.name);

@@ -64,14 +64,7 @@ bool pump(ptyGame& game, int ms)
     if (ready <= 0) {
         return ready == 0 || errno == EINTR;
     }
-    char buffer[4096];
-    ssize_t n = read(game.master, buffer, sizeof buffer);
-    if (n <= 0) {
-        return false;  // EIO: the game closed its side
-    }
-    game.output.append(buffer, static_cast<size_t>(n));
-    feed(game, std::string_view(buffer, static_cast<size_t>(n)));
-    return true;
+    return readOutput(game);
 }
 
 void reap(ptyGame& game, bool wait)
@@ -196,6 +189,21 @@ void sendKeys(ptyGame& game, std::string_view bytes)
     }
 }
 
+bool readOutput(ptyGame& game)
+{
+    char buffer[8192];
+    ssize_t n = read(game.master, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) {
+        return true;
+    }
+    if (n <= 0) {
+        return false;  // EIO: the game closed its side
+    }
+    game.output.append(buffer, static_cast<size_t>(n));
+    feed(game, std::string_view(buffer, static_cast<size_t>(n)));
+    return true;
+}
+
 bool waitUntil(ptyGame& game, const std::function<bool()>& done, int timeoutMs)
 {
     auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -308,6 +316,18 @@ bool processStopped(const ptyGame& game)
     return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'T';
 }
 
+long statusKiB(const ptyGame& game, std::string_view field)
+{
+    std::ifstream status("/proc/" + std::to_string(game.pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field)) {
+            return std::strtol(line.c_str() + field.size(), nullptr, 10);
+        }
+    }
+    return -1;
+}
+
 termios ptyModes(ptyGame& game)
 {
     termios modes{};
@@ -322,11 +342,4 @@ bool ptySetSize(ptyGame& game, int columns, int rows)
     size.ws_row = static_cast<unsigned short>(rows);
     vterm_set_size(game.vt, rows, columns);
     return ioctl(game.master, TIOCSWINSZ, &size) == 0;
-}
-
-int paletteOf(int consoleColour)
-{
-    // Console colours run blue-green-red, the terminal's palette red-green-blue.
-    static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-    return (consoleColour & 8) + ansi[consoleColour & 7];
 }

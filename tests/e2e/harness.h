@@ -51,6 +51,10 @@ void shutDown(ptyGame& game);
 
 void sendKeys(ptyGame& game, std::string_view bytes);
 
+// Reads once what the game has written (waiting for it if nothing is there)
+// into `output` and the emulator. False once the game's side is closed.
+bool readOutput(ptyGame& game);
+
 // Reads the game's output until `done` holds or the deadline passes.
 bool waitUntil(ptyGame& game, const std::function<bool()>& done, int timeoutMs = 5000);
 // Reads output for a while and returns whether the screen changed at all.
@@ -76,10 +80,10 @@ void clearLocalScreen(ptyGame& game);
 
 // True while the game's process is stopped (Ctrl-Z, SIGSTOP).
 bool processStopped(const ptyGame& game);
+// A figure in KiB from the game's /proc/<pid>/status, such as "VmHWM:" (its
+// peak resident set) or "RssAnon:"; -1 when there is none.
+long statusKiB(const ptyGame& game, std::string_view field);
 
 // The pseudo-terminal's modes as the game left them.
 termios ptyModes(ptyGame& game);
 bool ptySetSize(ptyGame& game, int columns, int rows);
-
-// Console colour codes as the game uses them, mapped to palette indices.
-int paletteOf(int consoleColour);

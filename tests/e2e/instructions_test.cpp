@@ -13,14 +13,14 @@ using Instructions = LiveGame;
 TEST_F(Instructions, WrittenExactlyAsTextLines)
 {
     start();
-    ASSERT_TRUE(waitForOutput(game, "Press any key to play }-=-\r\n"));
+    ASSERT_TRUE(waitForInstructions(game));
     EXPECT_EQ(plainText(game.output), instructions) << "nothing but the text, and no byte lost";
 }
 
 TEST_F(Instructions, ShownRowByRowFromTheTopLeft)
 {
     start();
-    ASSERT_TRUE(waitForOutput(game, "Press any key to play }-=-\r\n"));
+    ASSERT_TRUE(waitForInstructions(game));
     std::istringstream lines(instructions);
     std::string line;
     int row = 0;
@@ -45,13 +45,13 @@ TEST_F(Instructions, NothingMoreUntilAKeyComes)
     // With the clock twenty times faster, half a second is ten seconds of
     // game time: more than two ticks, had a game started on its own.
     start(20);
-    ASSERT_TRUE(waitForOutput(game, "Press any key to play }-=-\r\n"));
+    ASSERT_TRUE(waitForInstructions(game));
     EXPECT_FALSE(screenChangesWithin(game, 500)) << plainText(game.output);
     termios modes = ptyModes(game);
     EXPECT_FALSE(modes.c_lflag & ICANON) << "a key must not wait for Enter";
     EXPECT_FALSE(modes.c_lflag & ECHO);
     ASSERT_TRUE(startPlaying(game, "x"));
-    EXPECT_EQ(textAt(game, 43, 14, 11), "Score: 0/10");
+    EXPECT_EQ(textAt(game, readoutColumn, scoreRow, 11), "Score: 0/10");
 }
 
 }  // namespace

@@ -5,10 +5,10 @@
 
 namespace {
 
-constexpr char32_t bracketSide = U'\u2551';
-constexpr char32_t bracketFootLeft = U'\u2559';
-constexpr char32_t bracketFootMiddle = U'\u2500';
-constexpr char32_t bracketFootRight = U'\u255C';
+const char32_t bracketSide = glyphCodePoint(glyphBracketSide);
+const char32_t bracketFootLeft = glyphCodePoint(glyphBracketLeft);
+const char32_t bracketFootMiddle = glyphCodePoint(glyphBracketMiddle);
+const char32_t bracketFootRight = glyphCodePoint(glyphBracketRight);
 
 bool isDigit(char32_t c)
 {
@@ -22,9 +22,9 @@ bool isBracketGlyph(char32_t c)
 
 bool footAt(ptyGame& game, int i)
 {
-    int x = stackColumn(i) - 1;
-    return charAt(game, x, 24) == bracketFootLeft && charAt(game, x + 1, 24) == bracketFootMiddle &&
-           charAt(game, x + 2, 24) == bracketFootRight;
+    return charAt(game, bracketLeftColumn(i), bracketFootRow) == bracketFootLeft &&
+           charAt(game, stackColumn(i), bracketFootRow) == bracketFootMiddle &&
+           charAt(game, bracketRightColumn(i), bracketFootRow) == bracketFootRight;
 }
 
 }  // namespace
@@ -32,9 +32,9 @@ bool footAt(ptyGame& game, int i)
 boardView readBoard(ptyGame& game)
 {
     boardView board;
-    for (int i = 0; i < stacks; ++i) {
-        for (int n = 0; n < 24; ++n) {
-            char32_t c = charAt(game, stackColumn(i), rowOfCell(n));
+    for (int i = 0; i < stackCount; ++i) {
+        for (int n = 0; n < stackCapacity; ++n) {
+            char32_t c = charAt(game, stackColumn(i), cellRow(n));
             if (!isDigit(c)) {
                 break;
             }
@@ -47,8 +47,8 @@ boardView readBoard(ptyGame& game)
 int digitCount(ptyGame& game)
 {
     int count = 0;
-    for (int i = 0; i < stacks; ++i) {
-        for (int row = 0; row < 25; ++row) {
+    for (int i = 0; i < stackCount; ++i) {
+        for (int row = 0; row < screenHeight; ++row) {
             count += isDigit(charAt(game, stackColumn(i), row)) ? 1 : 0;
         }
     }
@@ -58,7 +58,7 @@ int digitCount(ptyGame& game)
 std::vector<int> bracketFeet(ptyGame& game)
 {
     std::vector<int> feet;
-    for (int i = 0; i < stacks; ++i) {
+    for (int i = 0; i < stackCount; ++i) {
         if (footAt(game, i)) {
             feet.push_back(i);
         }
@@ -66,11 +66,21 @@ std::vector<int> bracketFeet(ptyGame& game)
     return feet;
 }
 
+int cursorStack(ptyGame& game)
+{
+    for (int i = 0; i < stackCount; ++i) {
+        if (footAt(game, i)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 bool bracketOnlyAt(ptyGame& game, int i)
 {
-    int left = stackColumn(i) - 1, right = stackColumn(i) + 1;
-    for (int x = 9; x < 39; ++x) {
-        for (int row = 0; row < 24; ++row) {
+    int left = bracketLeftColumn(i), right = bracketRightColumn(i);
+    for (int x = frameLeftColumn + 1; x < frameRightColumn; ++x) {
+        for (int row = 0; row < bracketFootRow; ++row) {
             bool side = x == left || x == right;
             if ((charAt(game, x, row) == bracketSide) != side) {
                 return false;
@@ -80,17 +90,17 @@ bool bracketOnlyAt(ptyGame& game, int i)
             }
         }
         bool foot = x >= left && x <= right;
-        if (isBracketGlyph(charAt(game, x, 24)) != foot) {
+        if (isBracketGlyph(charAt(game, x, bracketFootRow)) != foot) {
             return false;
         }
     }
-    return footAt(game, i) && foregroundAt(game, left, 24) == palette::green;
+    return footAt(game, i) && foregroundAt(game, left, bracketFootRow) == palette::green;
 }
 
 bool shownSelected(ptyGame& game, int i, int n)
 {
-    return foregroundAt(game, stackColumn(i), rowOfCell(n)) == palette::yellow &&
-           backgroundAt(game, stackColumn(i), rowOfCell(n)) == palette::lightRed;
+    return foregroundAt(game, stackColumn(i), cellRow(n)) == palette::yellow &&
+           backgroundAt(game, stackColumn(i), cellRow(n)) == palette::lightRed;
 }
 
 std::string movesBetween(int from, int to)
@@ -103,7 +113,7 @@ std::optional<std::vector<int>> topsSummingTo(const boardView& board, int target
                                               const std::vector<int>& excluded)
 {
     std::vector<int> candidates;
-    for (int i = 0; i < stacks; ++i) {
+    for (int i = 0; i < stackCount; ++i) {
         if (!board[static_cast<size_t>(i)].empty() &&
             std::find(excluded.begin(), excluded.end(), i) == excluded.end()) {
             candidates.push_back(i);
@@ -133,15 +143,25 @@ bool waitForOutput(ptyGame& game, const std::string& text, size_t from, int time
         timeoutMs);
 }
 
-bool startPlaying(ptyGame& game, const std::string& key)
+bool waitForInstructions(ptyGame& game, int timeoutMs)
 {
-    if (!waitForOutput(game, "Press any key to play }-=-")) {
+    return waitForOutput(game, "Press any key to play }-=-\r\n", 0, timeoutMs);
+}
+
+bool startPlaying(ptyGame& game, const std::string& key, int timeoutMs)
+{
+    if (!waitForInstructions(game, timeoutMs)) {
         return false;
     }
     size_t from = game.output.size();
     sendKeys(game, key);
-    return waitForOutput(game, "SUM: 0", from) &&
-           waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; });
+    return waitForOutput(game, "SUM: 0", from, timeoutMs) &&
+           waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }, timeoutMs);
+}
+
+bool atReplayPrompt(ptyGame& game)
+{
+    return textAt(game, readoutColumn, gameOverRow, 23) == "Game Over! Play again? ";
 }
 
 bool waitForDigitsOtherThan(ptyGame& game, int count, int timeoutMs)

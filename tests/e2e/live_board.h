@@ -10,28 +10,23 @@
 #include <vector>
 
 #include "harness.h"
-
-inline constexpr int stacks = 10;
+#include "screen/screen.h"
+#include "screen/translate.h"
 
 // Palette indices the terminal shows for the game's console colours.
 namespace palette {
-inline constexpr int black = 0;
-inline constexpr int grey = 7;
-inline constexpr int lightRed = 9;
-inline constexpr int green = 10;
-inline constexpr int yellow = 11;
-inline constexpr int cyan = 14;
-inline constexpr int white = 15;
+inline constexpr int black = paletteIndex(::black);
+inline constexpr int grey = paletteIndex(lightGrey);
+inline constexpr int lightRed = paletteIndex(::lightRed);
+inline constexpr int green = paletteIndex(lightGreen);
+inline constexpr int yellow = paletteIndex(::yellow);
+inline constexpr int cyan = paletteIndex(lightCyan);
+inline constexpr int white = paletteIndex(::white);
 }  // namespace palette
-
-inline int stackColumn(int i)
-{
-    return 3 * i + 10;
-}
 
 // The digits of each stack as the screen shows them, bottom first. A stack
 // is read from row 23 upwards up to the first cell that holds no digit.
-using boardView = std::array<std::vector<int>, stacks>;
+using boardView = std::array<std::vector<int>, stackCount>;
 boardView readBoard(ptyGame& game);
 
 // Digits anywhere in the ten stack columns, rows 0 to 24.
@@ -39,15 +34,12 @@ int digitCount(ptyGame& game);
 
 // Stacks whose bracket foot (the three glyphs on row 24) is drawn.
 std::vector<int> bracketFeet(ptyGame& game);
+// The stack the cursor bracket stands at (the first whose foot is drawn), or -1.
+int cursorStack(ptyGame& game);
 // True when the bracket of stack i is drawn whole and no other bracket glyph
 // stands anywhere in the stack area.
 bool bracketOnlyAt(ptyGame& game, int i);
 
-// Screen cell of the n-th cell (0 = bottom) of stack i.
-inline int rowOfCell(int n)
-{
-    return 23 - n;
-}
 bool shownSelected(ptyGame& game, int i, int n);  // yellow on light red
 
 // Keys that move the cursor from one stack to another with D and A.
@@ -61,9 +53,15 @@ std::optional<std::vector<int>> topsSummingTo(const boardView& board, int target
 // Waits until `text` appears in what the game wrote after byte `from`.
 bool waitForOutput(ptyGame& game, const std::string& text, size_t from = 0, int timeoutMs = 5000);
 
-// Presses `key` at the instructions and waits for the game's first screen
-// to be drawn whole (its sum readout is written last).
-bool startPlaying(ptyGame& game, const std::string& key = " ");
+// Waits until the instructions have been written whole, up to their last line.
+bool waitForInstructions(ptyGame& game, int timeoutMs = 5000);
+
+// Waits for the instructions, presses `key` and waits for the game's first
+// screen to be drawn whole (its sum readout is written last).
+bool startPlaying(ptyGame& game, const std::string& key = " ", int timeoutMs = 5000);
+
+// True while the game-over message and the replay prompt stand.
+bool atReplayPrompt(ptyGame& game);
 
 // Waits until the number of digits on the screen differs from `count`:
 // a tick has dropped a number (or something removed some).

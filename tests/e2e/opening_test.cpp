@@ -16,6 +16,8 @@ TEST_F(OpeningScreen, FrameHintsAndReadouts)
         const char* shown;
         int colour;
     };
+    // The places as numbers, where a player finds them: this test holds the
+    // layout's names in screen/screen.h to them.
     const text texts[] = {
         {43, 3, "<-- Left/A   Right/D -->", palette::grey},
         {43, 4, "[Enter] Select top of stack", palette::grey},
@@ -39,7 +41,7 @@ TEST_F(OpeningScreen, FrameHintsAndReadouts)
             EXPECT_EQ(backgroundAt(game, x, row), palette::black) << x << "," << row;
         }
     }
-    EXPECT_EQ(textAt(game, 43, 21, 11), std::string(11, ' ')) << "no game-over message yet";
+    EXPECT_EQ(textAt(game, readoutColumn, gameOverRow, 11), std::string(11, ' ')) << "no game-over message yet";
     // Cleared to black, whatever the terminal's own background.
     int notBlack = 0;
     for (int row = 0; row < 25; ++row) {
@@ -73,18 +75,18 @@ TEST_F(OpeningScreen, FifteenDigitsTopsYellowLowerCellsGrey)
     EXPECT_EQ(digitCount(game), 15);
     boardView board = readBoard(game);
     size_t cells = 0;
-    for (int i = 0; i < stacks; ++i) {
+    for (int i = 0; i < stackCount; ++i) {
         const std::vector<int>& stack = board[static_cast<size_t>(i)];
         cells += stack.size();
         int x = stackColumn(i);
         for (size_t n = 0; n < stack.size(); ++n) {
-            int y = rowOfCell(static_cast<int>(n));
+            int y = cellRow(static_cast<int>(n));
             bool top = n + 1 == stack.size();
             EXPECT_EQ(foregroundAt(game, x, y), top ? palette::yellow : palette::grey)
                 << "stack " << i << " cell " << n;
             EXPECT_EQ(backgroundAt(game, x, y), palette::black) << "stack " << i << " cell " << n;
         }
-        for (int y = rowOfCell(static_cast<int>(stack.size())); y >= 0; --y) {
+        for (int y = cellRow(static_cast<int>(stack.size())); y >= 0; --y) {
             EXPECT_EQ(charAt(game, x, y), U' ') << "above stack " << i << ", row " << y;
         }
     }
@@ -135,7 +137,7 @@ TEST_F(Tick, OneDigitAfterTheIntervalAndNoneBefore)
         EXPECT_EQ(digitCount(game), digits + 1) << "after " << ms.count() << " ms";
         boardView after = readBoard(game);
         int grown = -1;
-        for (int i = 0; i < stacks; ++i) {
+        for (int i = 0; i < stackCount; ++i) {
             const auto& was = before[static_cast<size_t>(i)];
             const auto& is = after[static_cast<size_t>(i)];
             if (is.size() == was.size() + 1 && std::equal(was.begin(), was.end(), is.begin())) {
@@ -146,11 +148,11 @@ TEST_F(Tick, OneDigitAfterTheIntervalAndNoneBefore)
         }
         ASSERT_GE(grown, 0) << "the new digit is not on top of a stack";
         int height = static_cast<int>(after[static_cast<size_t>(grown)].size());
-        EXPECT_EQ(foregroundAt(game, stackColumn(grown), rowOfCell(height - 1)), palette::yellow);
+        EXPECT_EQ(foregroundAt(game, stackColumn(grown), cellRow(height - 1)), palette::yellow);
         if (height > 1) {
-            EXPECT_EQ(foregroundAt(game, stackColumn(grown), rowOfCell(height - 2)), palette::grey);
+            EXPECT_EQ(foregroundAt(game, stackColumn(grown), cellRow(height - 2)), palette::grey);
         }
-        EXPECT_EQ(textAt(game, 43, 12, 6), "SUM: 0");
+        EXPECT_EQ(textAt(game, readoutColumn, sumRow, 6), "SUM: 0");
     }
 }
 

@@ -1,44 +1,34 @@
 #include <gtest/gtest.h>
 
-#include "harness.h"
+#include "live_board.h"
 
 namespace {
-
-const int grey = 7, green = 10, cyan = 14, yellow = 11, black = 0;
 
 class Game : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(launch(game)); }
     void TearDown() override { shutDown(game); }
 
-    // Presses a key at the instructions and waits for the opening screen.
-    void startPlaying()
-    {
-        ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
-        sendKeys(game, " ");
-        ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
-    }
-
     ptyGame game;
 };
 
 TEST_F(Game, OpeningScreenColoursAndGlyphs)
 {
-    startPlaying();
-    EXPECT_EQ(textAt(game, 43, 3, 24), "<-- Left/A   Right/D -->");
-    EXPECT_EQ(foregroundAt(game, 43, 3), grey);
+    ASSERT_TRUE(startPlaying(game));
+    EXPECT_EQ(textAt(game, readoutColumn, hintRow, 24), "<-- Left/A   Right/D -->");
+    EXPECT_EQ(foregroundAt(game, readoutColumn, hintRow), palette::grey);
     for (int row = 0; row < 25; ++row) {
         EXPECT_EQ(charAt(game, 8, row), U'\u2502') << row;
-        EXPECT_EQ(foregroundAt(game, 39, row), cyan) << row;
-        EXPECT_EQ(backgroundAt(game, 39, row), black) << row;
+        EXPECT_EQ(foregroundAt(game, 39, row), palette::cyan) << row;
+        EXPECT_EQ(backgroundAt(game, 39, row), palette::black) << row;
     }
     EXPECT_EQ(charAt(game, 24, 10), U'\u2551');
     EXPECT_EQ(charAt(game, 24, 24), U'\u2559');
     EXPECT_EQ(charAt(game, 25, 24), U'\u2500');
     EXPECT_EQ(charAt(game, 26, 24), U'\u255C');
-    EXPECT_EQ(foregroundAt(game, 26, 24), green);
-    EXPECT_EQ(foregroundAt(game, 43, 12), yellow);
-    EXPECT_EQ(backgroundAt(game, 60, 20), black) << "cleared to black, not the terminal's default";
+    EXPECT_EQ(foregroundAt(game, 26, 24), palette::green);
+    EXPECT_EQ(foregroundAt(game, readoutColumn, sumRow), palette::yellow);
+    EXPECT_EQ(backgroundAt(game, 60, 20), palette::black) << "cleared to black, not the terminal's default";
 }
 
 // Terminals that erase in their own default colours, such as GNU screen as
@@ -76,7 +66,7 @@ TEST(NoBackColourErase, GameAreaIsBlackAfterEveryClear)
 
 TEST_F(Game, RightArrowMovesTheBracket)
 {
-    startPlaying();
+    ASSERT_TRUE(startPlaying(game));
     sendKeys(game, "\x1b[C");
     EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; }));
     EXPECT_EQ(charAt(game, 24, 24), U' ');
@@ -90,9 +80,8 @@ TEST_F(Game, NoAtThePromptRestoresTheTerminal)
     launchOptions fast;
     fast.speedUp = 200;
     ASSERT_TRUE(launch(game, fast));
-    startPlaying();
-    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 21, 23) == "Game Over! Play again? "; },
-                          30000));
+    ASSERT_TRUE(startPlaying(game));
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     sendKeys(game, "n");
     ASSERT_TRUE(waitForExit(game));
     EXPECT_TRUE(WIFEXITED(game.status));

@@ -52,7 +52,7 @@ std::string scoreText(int score)
 int selectedCount(ptyGame& game)
 {
     int count = 0;
-    for (int i = 0; i < stacks; ++i) {
+    for (int i = 0; i < stackCount; ++i) {
         for (int row = 0; row < 24; ++row) {
             count += backgroundAt(game, stackColumn(i), row) == palette::lightRed ? 1 : 0;
         }
@@ -64,10 +64,10 @@ int selectedCount(ptyGame& game)
 void expectPlainBoard(ptyGame& game)
 {
     boardView board = readBoard(game);
-    for (int i = 0; i < stacks; ++i) {
+    for (int i = 0; i < stackCount; ++i) {
         int height = static_cast<int>(board[static_cast<size_t>(i)].size());
         for (int n = 0; n < height; ++n) {
-            int x = stackColumn(i), y = rowOfCell(n);
+            int x = stackColumn(i), y = cellRow(n);
             EXPECT_EQ(foregroundAt(game, x, y), n + 1 == height ? palette::yellow : palette::grey)
                 << "stack " << i << " cell " << n;
             EXPECT_EQ(backgroundAt(game, x, y), palette::black) << "stack " << i << " cell " << n;
@@ -82,7 +82,7 @@ std::string sumText(int sum)
 
 bool sumShows(ptyGame& game, int sum)
 {
-    return textAt(game, 43, 12, 6) == sumText(sum);
+    return textAt(game, readoutColumn, sumRow, 6) == sumText(sum);
 }
 
 TEST_F(Selection, SelectedTopShowsYellowOnLightRed)
@@ -104,12 +104,12 @@ TEST_F(Selection, SelectedTopShowsYellowOnLightRed)
 
     sendKeys(game, selectKeys(cursor, {chosen}));
     ASSERT_TRUE(waitUntil(game, [&] { return shownSelected(game, chosen, top) && sumShows(game, value); }))
-        << "fg " << foregroundAt(game, stackColumn(chosen), rowOfCell(top)) << " bg "
-        << backgroundAt(game, stackColumn(chosen), rowOfCell(top)) << ", " << textAt(game, 43, 12, 6);
+        << "fg " << foregroundAt(game, stackColumn(chosen), cellRow(top)) << " bg "
+        << backgroundAt(game, stackColumn(chosen), cellRow(top)) << ", " << textAt(game, readoutColumn, sumRow, 6);
     EXPECT_EQ(selectedCount(game), 1);
     EXPECT_EQ(readBoard(game), board);
     if (top > 0) {
-        EXPECT_EQ(foregroundAt(game, stackColumn(chosen), rowOfCell(top - 1)), palette::grey);
+        EXPECT_EQ(foregroundAt(game, stackColumn(chosen), cellRow(top - 1)), palette::grey);
     }
 
     sendKeys(game, "\r");  // the same top again: unselected
@@ -138,16 +138,16 @@ TEST_F(Selection, TopsMakingTenAreRemovedAndScored)
 
     int cursor = 5;
     sendKeys(game, selectKeys(cursor, *chosen));
-    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 14, 11).starts_with(scoreText(removed)); }))
-        << textAt(game, 43, 14, 14) << " after selecting " << ::testing::PrintToString(*chosen);
+    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, readoutColumn, scoreRow, 11).starts_with(scoreText(removed)); }))
+        << textAt(game, readoutColumn, scoreRow, 14) << " after selecting " << ::testing::PrintToString(*chosen);
     EXPECT_EQ(digitCount(game), digitsBefore - removed) << "no tick should have come in between";
     EXPECT_EQ(readBoard(game), expected);
-    EXPECT_TRUE(sumShows(game, 0)) << textAt(game, 43, 12, 6);
+    EXPECT_TRUE(sumShows(game, 0)) << textAt(game, readoutColumn, sumRow, 6);
     EXPECT_EQ(selectedCount(game), 0);
     expectPlainBoard(game);
     for (int i : *chosen) {
         int height = static_cast<int>(expected[static_cast<size_t>(i)].size());
-        EXPECT_EQ(charAt(game, stackColumn(i), rowOfCell(height)), U' ') << "stack " << i;
+        EXPECT_EQ(charAt(game, stackColumn(i), cellRow(height)), U' ') << "stack " << i;
     }
     EXPECT_TRUE(bracketOnlyAt(game, cursor));
 }
@@ -161,7 +161,7 @@ TEST_F(Selection, BuriedSelectedCellIsRemovedAndTheColumnClosesUp)
     ASSERT_TRUE(startPlaying(game));
     boardView board = readBoard(game);
     int buried = -1;
-    for (int i = 0; i < stacks; ++i) {
+    for (int i = 0; i < stackCount; ++i) {
         const auto& s = board[static_cast<size_t>(i)];
         if (!s.empty() && (buried < 0 || s.back() < board[static_cast<size_t>(buried)].back())) {
             buried = i;
@@ -190,8 +190,8 @@ TEST_F(Selection, BuriedSelectedCellIsRemovedAndTheColumnClosesUp)
     int digitsBefore = digitCount(game);
     EXPECT_TRUE(shownSelected(game, buried, at)) << "still selected under the new numbers";
     int height = static_cast<int>(before[static_cast<size_t>(buried)].size());
-    EXPECT_EQ(foregroundAt(game, stackColumn(buried), rowOfCell(height - 1)), palette::yellow);
-    EXPECT_EQ(backgroundAt(game, stackColumn(buried), rowOfCell(height - 1)), palette::black);
+    EXPECT_EQ(foregroundAt(game, stackColumn(buried), cellRow(height - 1)), palette::yellow);
+    EXPECT_EQ(backgroundAt(game, stackColumn(buried), cellRow(height - 1)), palette::black);
     EXPECT_TRUE(sumShows(game, value));
 
     boardView expected = before;
@@ -203,8 +203,8 @@ TEST_F(Selection, BuriedSelectedCellIsRemovedAndTheColumnClosesUp)
     int removed = 1 + static_cast<int>(chosen->size());
 
     sendKeys(game, selectKeys(cursor, *chosen));
-    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 14, 11).starts_with(scoreText(removed)); }))
-        << textAt(game, 43, 14, 14);
+    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, readoutColumn, scoreRow, 11).starts_with(scoreText(removed)); }))
+        << textAt(game, readoutColumn, scoreRow, 14);
     EXPECT_EQ(digitCount(game), digitsBefore - removed) << "no tick should have come in between";
     EXPECT_EQ(readBoard(game), expected) << "stack " << buried << " closed up";
     EXPECT_TRUE(sumShows(game, 0));
@@ -221,8 +221,8 @@ TEST_F(Selection, OvershootUnselectsEverything)
     auto pair = waitForPlan(
         game,
         [](const boardView& b) -> stackList {
-            for (int i = 0; i < stacks; ++i) {
-                for (int j = i + 1; j < stacks; ++j) {
+            for (int i = 0; i < stackCount; ++i) {
+                for (int j = i + 1; j < stackCount; ++j) {
                     const auto &a = b[static_cast<size_t>(i)], &c = b[static_cast<size_t>(j)];
                     if (!a.empty() && !c.empty() && a.back() + c.back() > 10) {
                         return std::vector<int>{i, j};
@@ -243,12 +243,12 @@ TEST_F(Selection, OvershootUnselectsEverything)
     sendKeys(game, selectKeys(cursor, {first}));
     ASSERT_TRUE(waitUntil(game, [&] { return shownSelected(game, first, firstTop) && sumShows(game, firstValue); }));
     sendKeys(game, selectKeys(cursor, {second}));
-    ASSERT_TRUE(waitUntil(game, [&] { return sumShows(game, 0); }, 3000)) << textAt(game, 43, 12, 6);
+    ASSERT_TRUE(waitUntil(game, [&] { return sumShows(game, 0); }, 3000)) << textAt(game, readoutColumn, sumRow, 6);
     EXPECT_EQ(digitCount(game), digitsBefore) << "the sum was redrawn by a tick, not at once";
     EXPECT_EQ(selectedCount(game), 0);
     EXPECT_EQ(readBoard(game), before) << "nothing removed";
     expectPlainBoard(game);
-    EXPECT_EQ(textAt(game, 43, 14, 12), "Score: 0/10 ");
+    EXPECT_EQ(textAt(game, readoutColumn, scoreRow, 12), "Score: 0/10 ");
 }
 
 }  // namespace

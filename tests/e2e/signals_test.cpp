@@ -10,19 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include "harness.h"
+#include "live_board.h"
 
 namespace {
 
 // As the terminal receives it: the line discipline turns the game's "\n" into "\r\n".
 const std::string restoreAfterGame = "\x1b[0m\x1b[25;1H\r\r\n";
-
-void startPlaying(ptyGame& game)
-{
-    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
-    sendKeys(game, " ");
-    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
-}
 
 bool endsWith(const std::string& text, const std::string& tail)
 {
@@ -39,18 +32,6 @@ bool shellModes(const termios& modes)
 bool stopped(ptyGame& game)
 {
     return waitUntil(game, [&] { return processStopped(game); });
-}
-
-int digitsOnBoard(ptyGame& game)
-{
-    int count = 0;
-    for (int i = 0; i < 10; ++i) {
-        for (int row = 0; row < 24; ++row) {
-            char32_t c = charAt(game, 3 * i + 10, row);
-            count += c >= U'1' && c <= U'9';
-        }
-    }
-    return count;
 }
 
 struct cellLook {
@@ -91,7 +72,7 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         SCOPED_TRACE(c.name);
         ptyGame game;
         ASSERT_TRUE(launch(game));
-        startPlaying(game);
+        ASSERT_TRUE(startPlaying(game));
         if (c.viaTerminal.empty()) {
             kill(game.pid, c.signal);
         } else {
@@ -112,7 +93,7 @@ TEST(Signals, CtrlCAtTheInstructionsLeavesTheTextStanding)
 {
     ptyGame game;
     ASSERT_TRUE(launch(game));
-    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+    ASSERT_TRUE(waitForInstructions(game));
     sendKeys(game, "\x03");
     ASSERT_TRUE(waitForExit(game, 2000));
     EXPECT_EQ(WEXITSTATUS(game.status), 130);
@@ -134,7 +115,7 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
     launchOptions tall;
     tall.rows = 30;
     ASSERT_TRUE(launch(game, tall));
-    startPlaying(game);
+    ASSERT_TRUE(startPlaying(game));
     sendKeys(game, "\x1a");
     ASSERT_TRUE(stopped(game));
     ASSERT_TRUE(waitUntil(game, [&] { return endsWith(game.output, restoreAfterGame); }));
@@ -156,35 +137,35 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
 TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
 {
     ASSERT_TRUE(launch(game));
-    startPlaying(game);
+    ASSERT_TRUE(startPlaying(game));
     auto started = std::chrono::steady_clock::now();
     sendKeys(game, "\x1a");
     ASSERT_TRUE(stopped(game));
-    int before = digitsOnBoard(game);
+    int before = digitCount(game);
 
     // Stay stopped past the 4.1 s tick interval of level 1.
     auto resumeAt = started + std::chrono::milliseconds(5000);
     waitUntil(game, [&] { return std::chrono::steady_clock::now() >= resumeAt; }, 6000);
     clearLocalScreen(game);
     kill(game.pid, SIGCONT);
-    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
+    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
 
-    EXPECT_FALSE(waitUntil(game, [&] { return digitsOnBoard(game) > before; }, 1000))
+    EXPECT_FALSE(waitUntil(game, [&] { return digitCount(game) > before; }, 1000))
         << "the interval goes on from where it stood when the game stopped";
-    EXPECT_TRUE(waitUntil(game, [&] { return digitsOnBoard(game) > before; }, 6000));
+    EXPECT_TRUE(waitUntil(game, [&] { return digitCount(game) > before; }, 6000));
 }
 
 TEST_F(Suspend, RepaintsFromTheInstructionsWithoutDrawingTheGame)
 {
     ASSERT_TRUE(launch(game));
-    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
+    ASSERT_TRUE(waitForInstructions(game));
     sendKeys(game, "\x1a");
     ASSERT_TRUE(stopped(game));
     EXPECT_TRUE(shellModes(ptyModes(game)));
     kill(game.pid, SIGCONT);
     EXPECT_TRUE(waitUntil(game, [&] { return !(ptyModes(game).c_lflag & ICANON); }));
     sendKeys(game, " ");
-    EXPECT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
+    EXPECT_TRUE(waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
 }
 
 TEST(HangUp, ClosingTheTerminalEndsTheGameAtOnce)
@@ -200,7 +181,7 @@ TEST(HangUp, ClosingTheTerminalEndsTheGameAtOnce)
         launchOptions options;
         options.blockedSignals = c.blocked;
         ASSERT_TRUE(launch(game, options));
-        startPlaying(game);
+        ASSERT_TRUE(startPlaying(game));
         close(game.master);
         game.master = -1;
         EXPECT_TRUE(waitForExit(game, 1000));

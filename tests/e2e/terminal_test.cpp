@@ -13,16 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "harness.h"
+#include "live_board.h"
 
 namespace {
-
-void startPlaying(ptyGame& game)
-{
-    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find("Press any key") != std::string::npos; }));
-    sendKeys(game, " ");
-    ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, 43, 12, 6) == "SUM: 0"; }));
-}
 
 bool contains(const std::string& text, const std::string& part)
 {
@@ -137,7 +130,7 @@ protected:
         launchOptions small;
         small.rows = 24;
         ASSERT_TRUE(launch(game, small));
-        ASSERT_TRUE(waitUntil(game, [&] { return contains(game.output, "Press any key"); }));
+        ASSERT_TRUE(waitForInstructions(game));
         sendKeys(game, " ");
         ASSERT_TRUE(waitUntil(game, [&] { return rowText(game, 0).starts_with(tooSmall("80x24")); }));
     }
@@ -169,7 +162,7 @@ TEST_F(Small, SaysSoAndStartsOnceTheWindowIsLargeEnough)
     EXPECT_TRUE(waitUntil(game, [&] { return game.output.ends_with(tooSmall("69x30")); }));
     EXPECT_FALSE(contains(game.output, "\u2502"));
     ASSERT_TRUE(ptySetSize(game, 70, 25));
-    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, 43, 12, 6) == "SUM: 0"; }))
+    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }))
         << "the game starts with no key pressed";
     EXPECT_EQ(charAt(game, 24, 24), U'\u2559') << "the cursor stands where a game starts";
 }
@@ -197,13 +190,13 @@ TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
         return game.output.substr(mark).ends_with(tooSmall("80x24")) && !(ptyModes(game).c_lflag & ICANON);
     }));
     ASSERT_TRUE(ptySetSize(game, 80, 25));
-    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, 43, 12, 6) == "SUM: 0"; }));
+    EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
 }
 
 TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
 {
     ASSERT_TRUE(launch(game));
-    startPlaying(game);
+    ASSERT_TRUE(startPlaying(game));
     ASSERT_TRUE(ptySetSize(game, 60, 20));
     size_t mark = game.output.size();
     sendKeys(game, "d");  // played while the window is too small
@@ -212,8 +205,8 @@ TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
     ASSERT_TRUE(ptySetSize(game, 80, 25));
     EXPECT_TRUE(waitUntil(game, [&] {
         return frameShown() && charAt(game, 27, 24) == U'\u2559' && charAt(game, 24, 24) == U' ' &&
-               textAt(game, 43, 3, 24) == "<-- Left/A   Right/D -->" && textAt(game, 43, 12, 6) == "SUM: 0" &&
-               textAt(game, 43, 14, 11) == "Score: 0/10";
+               textAt(game, readoutColumn, hintRow, 24) == "<-- Left/A   Right/D -->" && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0" &&
+               textAt(game, readoutColumn, scoreRow, 11) == "Score: 0/10";
     })) << "repainted, with the cursor moved while it was small";
 }
 
@@ -227,7 +220,7 @@ TEST(Locale, PlainAsciiOutsideUtf8)
         launchOptions options;
         options.environment = {locale};
         ASSERT_TRUE(launch(game, options));
-        startPlaying(game);
+        ASSERT_TRUE(startPlaying(game));
         for (int row = 0; row < 25; ++row) {
             EXPECT_EQ(charAt(game, 8, row), U'|') << row;
             EXPECT_EQ(charAt(game, 39, row), U'|') << row;
@@ -248,7 +241,7 @@ TEST(Garbage, BytesThatAreNoKeyLeaveTheGameInStep)
 {
     ptyGame game;
     ASSERT_TRUE(launch(game));
-    startPlaying(game);
+    ASSERT_TRUE(startPlaying(game));
     const std::vector<std::string> garbage = {
         "\x1b",                                      // a lone ESC
         "\x1b\x01",                                  // ESC, then a control byte
@@ -266,10 +259,10 @@ TEST(Garbage, BytesThatAreNoKeyLeaveTheGameInStep)
     ASSERT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; }));
     EXPECT_EQ(charAt(game, 24, 24), U' ');
     EXPECT_EQ(charAt(game, 30, 24), U' ') << "exactly one step, for the one arrow";
-    EXPECT_EQ(textAt(game, 43, 12, 6), "SUM: 0") << "nothing picked";
+    EXPECT_EQ(textAt(game, readoutColumn, sumRow, 6), "SUM: 0") << "nothing picked";
     for (int i = 0; i < 10; ++i) {
         for (int row = 0; row < 24; ++row) {
-            EXPECT_NE(backgroundAt(game, 3 * i + 10, row), paletteOf(12)) << "no cell selected";
+            EXPECT_NE(backgroundAt(game, stackColumn(i), row), palette::lightRed) << "no cell selected";
         }
     }
     shutDown(game);
