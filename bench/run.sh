@@ -6,9 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake g++ pkg-config libvterm-dev libfaketime googletest libgtest-dev
+need_packages cmake g++ pkg-config libvterm-dev libfaketime
 
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTENFALL_TESTS=OFF >/dev/null
 cmake --build build-bench -j "$(jobs)" --target tenfall_bench >/dev/null
 echo "machine load before the run:$(uptime | sed 's/.*load average://')"
 exec ./build-bench/bench/tenfall_bench "$@"

@@ -6,11 +6,11 @@ set -euo pipefail
 out=$(realpath -m "${1:-$(dirname "$0")/../doc/screen.svg}")
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake g++ pkg-config libvterm-dev libfaketime googletest libgtest-dev
+need_packages cmake g++ pkg-config libvterm-dev libfaketime
 pkg-config --exists vterm || { echo "screenshot: libvterm is not installed" >&2; exit 1; }
 
 dir=build-screenshot
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DTENFALL_TESTS=ON >/dev/null
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DTENFALL_TESTS=OFF >/dev/null
 cmake --build "$dir" -j "$(jobs)" --target tenfall screenshot >/dev/null
 "$dir/tools/screenshot/screenshot" "$dir/tenfall" "$out"
 echo "wrote $out"

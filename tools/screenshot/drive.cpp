@@ -6,65 +6,24 @@
 #include <cstdio>
 #include <vector>
 
+#include "live_board.h"
 #include "screenshot.h"
 
 namespace {
 
-constexpr int stackCount = 10;
-constexpr int bottomRow = 23;
-constexpr int readoutColumn = 43;
-constexpr int sumRow = 12;
-constexpr int scoreRow = 14;
 constexpr int startMs = 10000;
 constexpr int keyMs = 5000;
 constexpr int tickMs = 15000;  // a level-1 tick comes every 4.1 s
 constexpr int boardBeforeRemoval = 26;
 
-int stackColumn(int i)
+// The top number of each stack, 0 for an empty one.
+std::vector<int> tops(ptyGame& game)
 {
-    return 3 * i + 10;
-}
-
-bool isDigit(char32_t ch)
-{
-    return ch >= U'1' && ch <= U'9';
-}
-
-// The top number of stack i, 0 when it is empty: the highest digit drawn in
-// its column, since everything above a stack is blanked.
-int topOf(ptyGame& game, int i)
-{
-    for (int y = 0; y <= bottomRow; ++y) {
-        char32_t ch = cellAt(game, stackColumn(i), y).ch;
-        if (isDigit(ch)) {
-            return static_cast<int>(ch - U'0');
-        }
+    std::vector<int> values;
+    for (const std::vector<int>& stack : readBoard(game)) {
+        values.push_back(stack.empty() ? 0 : stack.back());
     }
-    return 0;
-}
-
-int numbersOnBoard(ptyGame& game)
-{
-    int count = 0;
-    for (int i = 0; i < stackCount; ++i) {
-        for (int y = 0; y <= bottomRow; ++y) {
-            count += isDigit(cellAt(game, stackColumn(i), y).ch) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
-// The stack inside the bracket: its sides stand on both neighbouring columns.
-int cursorOf(ptyGame& game)
-{
-    for (int i = 0; i < stackCount; ++i) {
-        char32_t left = cellAt(game, stackColumn(i) - 1, 0).ch;
-        char32_t right = cellAt(game, stackColumn(i) + 1, 0).ch;
-        if (left != U' ' && left == right) {
-            return i;
-        }
-    }
-    return -1;
+    return values;
 }
 
 // The number after `label` on a readout row, -1 when it is not there.
@@ -93,7 +52,7 @@ int scoreShown(ptyGame& game)
 
 bool moveTo(ptyGame& game, int target)
 {
-    int at = cursorOf(game);
+    int at = cursorStack(game);
     if (at < 0) {
         return false;
     }
@@ -105,7 +64,7 @@ bool moveTo(ptyGame& game, int target)
         keys += "\x1b[D";
     }
     sendKeys(game, keys);
-    return waitUntil(game, [&] { return cursorOf(game) == target; }, keyMs);
+    return waitUntil(game, [&] { return cursorStack(game) == target; }, keyMs);
 }
 
 // Picks the tops of the given stacks, left to right, checking the sum after
@@ -117,7 +76,7 @@ bool pickTops(ptyGame& game, const std::vector<int>& stacks)
     int sum = 0;
     int score = scoreShown(game);
     for (int i : stacks) {
-        int expected = sum + topOf(game, i);
+        int expected = sum + tops(game)[static_cast<size_t>(i)];
         if (!moveTo(game, i)) {
             return false;
         }
@@ -135,15 +94,6 @@ bool pickTops(ptyGame& game, const std::vector<int>& stacks)
         sum = removed ? 0 : expected;
     }
     return true;
-}
-
-std::vector<int> tops(ptyGame& game)
-{
-    std::vector<int> values;
-    for (int i = 0; i < stackCount; ++i) {
-        values.push_back(topOf(game, i));
-    }
-    return values;
 }
 
 // The biggest set of tops that make exactly 10; empty when none do.
@@ -194,31 +144,19 @@ bool fail(const char* what)
 
 bool playToSelection(ptyGame& game)
 {
-    auto onScreen = [&](std::string_view text) {
-        for (int y = 0; y < screenRows; ++y) {
-            if (rowText(game, y).find(text) != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
-    };
-    if (!waitUntil(game, [&] { return onScreen("Press any key to play"); }, startMs)) {
-        return fail("the instructions never showed");
-    }
-    sendKeys(game, " ");
-    if (!waitUntil(game, [&] { return sumShown(game) == 0 && cursorOf(game) == 5; }, startMs)) {
+    if (!startPlaying(game, " ", startMs)) {
         return fail("the game never started");
     }
     // Some ticks, so the board has grown well past its 15 opening numbers.
-    if (!waitUntil(game, [&] { return numbersOnBoard(game) >= boardBeforeRemoval; }, 10 * tickMs)) {
+    if (!waitUntil(game, [&] { return digitCount(game) >= boardBeforeRemoval; }, 10 * tickMs)) {
         return fail("no numbers fell");
     }
     bool scored = false;
     for (int attempt = 0; attempt < 10 && !scored; ++attempt) {
         std::vector<int> stacks = removal(tops(game));
         if (stacks.empty()) {
-            int now = numbersOnBoard(game);
-            waitUntil(game, [&] { return numbersOnBoard(game) != now; }, tickMs);
+            int now = digitCount(game);
+            waitUntil(game, [&] { return digitCount(game) != now; }, tickMs);
             continue;
         }
         scored = pickTops(game, stacks);
@@ -227,8 +165,8 @@ bool playToSelection(ptyGame& game)
         return fail("found no numbers to remove");
     }
     // One more tick after the removal, so the board shows the game moving on.
-    int now = numbersOnBoard(game);
-    waitUntil(game, [&] { return numbersOnBoard(game) > now; }, tickMs);
+    int now = digitCount(game);
+    waitUntil(game, [&] { return digitCount(game) > now; }, tickMs);
     for (int attempt = 0; attempt < 10; ++attempt) {
         std::vector<int> stacks = selection(tops(game));
         if (!stacks.empty() && pickTops(game, stacks)) {

@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-// The game in its pseudo-terminal, read through libvterm, is the end-to-end
-// tests' harness.
+// The game in its pseudo-terminal, read through libvterm: the pty toolkit.
 #include "harness.h"
 
 inline constexpr int screenColumns = 80;
