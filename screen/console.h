@@ -3,6 +3,11 @@
 // executable: the Unix terminal, the Windows console, or the tests' fake that
 // records what is drawn. They are object libraries, so linking two of them
 // fails with duplicate symbols instead of one silently winning.
+//
+// Three calls may wait: consoleClear, consoleKeyWaiting and consoleReadKey.
+// The game's clock goes on meanwhile, so a caller keeping time reads
+// consoleClock again after any of them. The others never wait for the
+// player or the window; a write waits only while the terminal takes it in.
 
 #include <cstdint>
 #include <string_view>
@@ -16,11 +21,17 @@ void consoleClose();
 void consoleMove(int x, int y);
 void consoleColor(int attribute);  // foreground + 16 * background
 void consoleWrite(std::string_view text);  // code page 437 bytes
-void consoleClear();  // whole screen blank on black, cursor at 0,0
+// The whole screen blank on black, cursor at 0,0. On Unix it first waits, as
+// long as it takes, while the window is smaller than the game screen, saying
+// so in the window; keys pressed meanwhile are dropped.
+void consoleClear();
 void consoleFlush();  // everything written so far is on the screen
 
 // True when a key code can be read, waiting at most timeoutMs for one
-// (forever when negative). Output is flushed before any wait.
+// (forever when negative). Output is flushed before any wait. On Unix it may
+// return false early, before the timeout, after repainting the screen on a
+// resume or a resize, so that a caller waiting for something else can look
+// again.
 bool consoleKeyWaiting(int timeoutMs);
 // One key code, 0 to 255, waiting for it if need be. Extended keys arrive as
 // two codes: keyExtended and then the key's own (screen/keycodes.h).
@@ -28,6 +39,3 @@ int consoleReadKey();
 
 // Milliseconds of wall time since the program started.
 std::int64_t consoleClock();
-
-// The console's size in character cells; false when it cannot be told.
-bool consoleSize(int& columns, int& rows);

@@ -12,7 +12,10 @@
 #include "screen/screen.h"
 #include "screen/unix/terminal_state.h"
 
-bool consoleSize(int& columns, int& rows)
+namespace {
+
+// The window's size in character cells; false when it cannot be told.
+bool windowSize(int& columns, int& rows)
 {
     winsize size{};
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
@@ -23,17 +26,19 @@ bool consoleSize(int& columns, int& rows)
     return true;
 }
 
+}  // namespace
+
 bool terminalHasRoom()
 {
     int columns = 0, rows = 0;
-    return !consoleSize(columns, rows) || (columns >= screenWidth && rows >= screenHeight);
+    return !windowSize(columns, rows) || (columns >= screenWidth && rows >= screenHeight);
 }
 
 void terminalWaitForRoom()
 {
     int columns = 0, rows = 0;
     bool waited = false;
-    while (consoleSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
+    while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
         waited = true;
         terminalMessage("needs at least " + std::to_string(screenWidth) + "x" +
                         std::to_string(screenHeight) + ", this terminal is " + std::to_string(columns) +

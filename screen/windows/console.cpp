@@ -114,14 +114,3 @@ std::int64_t consoleClock()
 {
     return static_cast<std::int64_t>(GetTickCount64() - startMs);
 }
-
-bool consoleSize(int& columns, int& rows)
-{
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) {
-        return false;
-    }
-    columns = info.srWindow.Right - info.srWindow.Left + 1;
-    rows = info.srWindow.Bottom - info.srWindow.Top + 1;
-    return true;
-}

@@ -146,10 +146,3 @@ std::int64_t consoleClock()
 {
     return fake.now;
 }
-
-bool consoleSize(int& columns, int& rows)
-{
-    columns = screenWidth;
-    rows = screenHeight;
-    return true;
-}
