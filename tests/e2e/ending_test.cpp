@@ -65,7 +65,7 @@ TEST_F(Ending, GameOverMessageAndPrompt)
     start(gameOverSpeed);
     ASSERT_TRUE(startPlaying(game));
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000)) << textAt(game, readoutColumn, gameOverRow, 30);
-    for (int x = 43; x < 43 + 23; ++x) {
+    for (int x = readoutColumn; x < readoutColumn + 23; ++x) {
         EXPECT_EQ(foregroundAt(game, x, 21), palette::white) << x;
         EXPECT_EQ(backgroundAt(game, x, 21), palette::black) << x;
     }
