@@ -160,4 +160,19 @@ TEST_F(Ending, CtrlCLeavesWithTheTerminalRestored)
     }
 }
 
+TEST_F(Ending, NoAtThePromptRestoresTheTerminal)
+{
+    // Game over comes quickly with the clock sped up.
+    start(200);
+    ASSERT_TRUE(startPlaying(game));
+    ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
+    sendKeys(game, "n");
+    ASSERT_TRUE(waitForExit(game));
+    EXPECT_TRUE(WIFEXITED(game.status));
+    EXPECT_EQ(WEXITSTATUS(game.status), 0);
+    termios modes = ptyModes(game);
+    EXPECT_TRUE(modes.c_lflag & ICANON);
+    EXPECT_TRUE(modes.c_lflag & ECHO);
+}
+
 }  // namespace

@@ -165,4 +165,13 @@ TEST_F(Keys, KeyThatStartsTheGame)
     }
 }
 
+TEST_F(Keys, RightArrowMovesTheBracket)
+{
+    start();
+    ASSERT_TRUE(startPlaying(game));
+    sendKeys(game, "\x1b[C");
+    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; }));
+    EXPECT_EQ(charAt(game, 24, 24), U' ');
+}
+
 }  // namespace

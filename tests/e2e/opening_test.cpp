@@ -156,4 +156,26 @@ TEST_F(Tick, OneDigitAfterTheIntervalAndNoneBefore)
     }
 }
 
+// The same opening screen as above, seen at the glyphs and colours a player
+// notices first.
+TEST_F(OpeningScreen, ColoursAndGlyphs)
+{
+    start();
+    ASSERT_TRUE(startPlaying(game));
+    EXPECT_EQ(textAt(game, readoutColumn, hintRow, 24), "<-- Left/A   Right/D -->");
+    EXPECT_EQ(foregroundAt(game, readoutColumn, hintRow), palette::grey);
+    for (int row = 0; row < 25; ++row) {
+        EXPECT_EQ(charAt(game, 8, row), U'\u2502') << row;
+        EXPECT_EQ(foregroundAt(game, 39, row), palette::cyan) << row;
+        EXPECT_EQ(backgroundAt(game, 39, row), palette::black) << row;
+    }
+    EXPECT_EQ(charAt(game, 24, 10), U'\u2551');
+    EXPECT_EQ(charAt(game, 24, 24), U'\u2559');
+    EXPECT_EQ(charAt(game, 25, 24), U'\u2500');
+    EXPECT_EQ(charAt(game, 26, 24), U'\u255C');
+    EXPECT_EQ(foregroundAt(game, 26, 24), palette::green);
+    EXPECT_EQ(foregroundAt(game, readoutColumn, sumRow), palette::yellow);
+    EXPECT_EQ(backgroundAt(game, 60, 20), palette::black) << "cleared to black, not the terminal's default";
+}
+
 }  // namespace

@@ -210,6 +210,42 @@ TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
     })) << "repainted, with the cursor moved while it was small";
 }
 
+// --- No back-colour erase ----------------------------------------------------
+
+// Terminals that erase in their own default colours, such as GNU screen as
+// it comes, or one the game cannot name: the whole game area is black after
+// the clear and after a repaint all the same.
+TEST(NoBackColourErase, GameAreaIsBlackAfterEveryClear)
+{
+    for (const char* term : {"TERM=screen", "TERM=screen.xterm-256color", "TERM=vt220"}) {
+        SCOPED_TRACE(term);
+        ptyGame game;
+        launchOptions options;
+        options.environment = {term};
+        options.eraseInDefaultColours = true;
+        ASSERT_TRUE(launch(game, options));
+        auto defaultBackgrounds = [&] {
+            int cells = 0;
+            for (int y = 0; y < screenHeight; ++y) {
+                for (int x = 0; x < screenWidth; ++x) {
+                    cells += backgroundAt(game, x, y) == -1 ? 1 : 0;
+                }
+            }
+            return cells;
+        };
+        auto sumShown = [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; };
+        ASSERT_TRUE(waitForInstructions(game));
+        sendKeys(game, " ");
+        EXPECT_TRUE(waitUntil(game, [&] { return sumShown() && defaultBackgrounds() == 0; }))
+            << defaultBackgrounds() << " cells on the default background after the clear";
+        clearLocalScreen(game);
+        ASSERT_TRUE(ptySetSize(game, 81, 25));
+        EXPECT_TRUE(waitUntil(game, [&] { return sumShown() && defaultBackgrounds() == 0; }))
+            << defaultBackgrounds() << " cells on the default background after a repaint";
+        shutDown(game);
+    }
+}
+
 // --- Locale ---------------------------------------------------------------
 
 TEST(Locale, PlainAsciiOutsideUtf8)
