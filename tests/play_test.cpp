@@ -47,7 +47,7 @@ TEST_F(Play, OpeningScreen)
     EXPECT_LT(all.find("Level: 1"), opening);
     EXPECT_LT(all.find("Score: 0/10"), opening);
     EXPECT_EQ(fakeRow(hintRow).substr(readoutColumn, 3), "<--");
-    EXPECT_EQ(fakeAt(8, 0).ch, glyphFrame);
+    EXPECT_EQ(fakeAt(frameLeftColumn, 0).ch, glyphFrame);
     EXPECT_EQ(fakeAt(bracketLeftColumn(5), bracketFootRow).ch, glyphBracketLeft) << "the bracket stands at stack 5";
     EXPECT_EQ(fakeRow(gameOverRow).substr(readoutColumn, 11), "Game Over! ");
 }

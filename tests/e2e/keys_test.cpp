@@ -170,8 +170,8 @@ TEST_F(Keys, RightArrowMovesTheBracket)
     start();
     ASSERT_TRUE(startPlaying(game));
     sendKeys(game, "\x1b[C");
-    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; }));
-    EXPECT_EQ(charAt(game, 24, 24), U' ');
+    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; }));
+    EXPECT_EQ(charAt(game, bracketLeftColumn(5), bracketFootRow), U' ');
 }
 
 }  // namespace

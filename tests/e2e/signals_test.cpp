@@ -131,7 +131,7 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
     EXPECT_FALSE(ptyModes(game).c_lflag & ECHO);
 
     sendKeys(game, "\x1b[C");
-    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; })) << "and the game plays on";
+    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; })) << "and the game plays on";
 }
 
 TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)

@@ -143,7 +143,7 @@ protected:
     bool frameShown()
     {
         for (int row = 0; row < 25; ++row) {
-            if (charAt(game, 8, row) != U'\u2502' || charAt(game, 39, row) != U'\u2502') {
+            if (charAt(game, frameLeftColumn, row) != U'\u2502' || charAt(game, frameRightColumn, row) != U'\u2502') {
                 return false;
             }
         }
@@ -164,7 +164,7 @@ TEST_F(Small, SaysSoAndStartsOnceTheWindowIsLargeEnough)
     ASSERT_TRUE(ptySetSize(game, 70, 25));
     EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }))
         << "the game starts with no key pressed";
-    EXPECT_EQ(charAt(game, 24, 24), U'\u2559') << "the cursor stands where a game starts";
+    EXPECT_EQ(charAt(game, bracketLeftColumn(5), bracketFootRow), U'\u2559') << "the cursor stands where a game starts";
 }
 
 TEST_F(Small, CtrlCLeavesTheWait)
@@ -204,7 +204,7 @@ TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
     clearLocalScreen(game);
     ASSERT_TRUE(ptySetSize(game, 80, 25));
     EXPECT_TRUE(waitUntil(game, [&] {
-        return frameShown() && charAt(game, 27, 24) == U'\u2559' && charAt(game, 24, 24) == U' ' &&
+        return frameShown() && charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559' && charAt(game, bracketLeftColumn(5), bracketFootRow) == U' ' &&
                textAt(game, readoutColumn, hintRow, 24) == "<-- Left/A   Right/D -->" && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0" &&
                textAt(game, readoutColumn, scoreRow, 11) == "Score: 0/10";
     })) << "repainted, with the cursor moved while it was small";
@@ -258,12 +258,12 @@ TEST(Locale, PlainAsciiOutsideUtf8)
         ASSERT_TRUE(launch(game, options));
         ASSERT_TRUE(startPlaying(game));
         for (int row = 0; row < 25; ++row) {
-            EXPECT_EQ(charAt(game, 8, row), U'|') << row;
-            EXPECT_EQ(charAt(game, 39, row), U'|') << row;
+            EXPECT_EQ(charAt(game, frameLeftColumn, row), U'|') << row;
+            EXPECT_EQ(charAt(game, frameRightColumn, row), U'|') << row;
         }
-        EXPECT_EQ(charAt(game, 24, 10), U'#');
-        EXPECT_EQ(charAt(game, 26, 10), U'#');
-        EXPECT_EQ(textAt(game, 24, 24, 3), "#=#");
+        EXPECT_EQ(charAt(game, bracketLeftColumn(5), 10), U'#');
+        EXPECT_EQ(charAt(game, bracketRightColumn(5), 10), U'#');
+        EXPECT_EQ(textAt(game, bracketLeftColumn(5), bracketFootRow, 3), "#=#");
         for (char c : game.output) {
             ASSERT_LT(static_cast<unsigned char>(c), 0x80) << "only ASCII goes out";
         }
@@ -292,9 +292,9 @@ TEST(Garbage, BytesThatAreNoKeyLeaveTheGameInStep)
         sendKeys(game, bytes);
     }
     sendKeys(game, "\x1b[C");
-    ASSERT_TRUE(waitUntil(game, [&] { return charAt(game, 27, 24) == U'\u2559'; }));
-    EXPECT_EQ(charAt(game, 24, 24), U' ');
-    EXPECT_EQ(charAt(game, 30, 24), U' ') << "exactly one step, for the one arrow";
+    ASSERT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; }));
+    EXPECT_EQ(charAt(game, bracketLeftColumn(5), bracketFootRow), U' ');
+    EXPECT_EQ(charAt(game, bracketLeftColumn(7), bracketFootRow), U' ') << "exactly one step, for the one arrow";
     EXPECT_EQ(textAt(game, readoutColumn, sumRow, 6), "SUM: 0") << "nothing picked";
     for (int i = 0; i < 10; ++i) {
         for (int row = 0; row < 24; ++row) {
