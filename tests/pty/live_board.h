@@ -1,8 +1,8 @@
 #pragma once
 // Reading the game from the emulated screen the way a player reads it: the
 // digits of each stack, where the bracket stands, what the readouts say.
-// The end-to-end tests know nothing of the game's insides; everything they
-// check comes through these.
+// The end-to-end tests, the benchmark and the screenshot tool know nothing
+// of the game's insides but its layout; all they read comes through these.
 
 #include <array>
 #include <optional>
