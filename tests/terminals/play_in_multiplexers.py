@@ -19,6 +19,9 @@ import sys
 import tempfile
 import time
 
+# Places on the game screen are numbers here, as a player finds them (the
+# C++ code names them in screen/screen.h): stack i in column 3i+10, its
+# bracket's foot on row 24, hints and readouts from column 43.
 WIDTH, HEIGHT = 70, 25  # the game area
 SESSION = "terminals"
 DEFAULT = None  # the terminal's own colour
