@@ -1,5 +1,5 @@
 // Resume and resize. Their handlers only set a flag and write a byte to a
-// pipe; the wait for keys polls that pipe next to the keyboard and does the
+// pipe; the wait for keys watches that pipe next to the keyboard and does the
 // work (modes, repaint) outside any handler.
 
 #include <atomic>
@@ -39,6 +39,26 @@ void noteResized(int)
     wake(resized);
 }
 
+// Neither end may block the game (the handler writes to a full pipe, the
+// wait drains an empty one), and neither belongs to a program the game starts.
+bool openWakePipe()
+{
+    if (pipe(wakePipe) != 0) {
+        return false;
+    }
+    for (int fd : wakePipe) {
+        int status = fcntl(fd, F_GETFL);
+        int descriptor = fcntl(fd, F_GETFD);
+        if (status < 0 || descriptor < 0 || fcntl(fd, F_SETFL, status | O_NONBLOCK) != 0 ||
+            fcntl(fd, F_SETFD, descriptor | FD_CLOEXEC) != 0) {
+            close(wakePipe[0]);
+            close(wakePipe[1]);
+            return false;
+        }
+    }
+    return true;
+}
+
 void handle(int signal, void (*handler)(int))
 {
     struct sigaction action {};
@@ -52,7 +72,7 @@ void handle(int signal, void (*handler)(int))
 
 void eventsOpen()
 {
-    if (wakePipe[0] < 0 && pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) {
+    if (wakePipe[0] < 0 && !openWakePipe()) {
         wakePipe[0] = wakePipe[1] = -1;  // the game still runs; it just will not notice resizes
     }
     handle(SIGCONT, noteResumed);

@@ -1,11 +1,16 @@
-// Keys from the terminal: wait with poll for at most the time asked, read
+// Keys from the terminal: wait with select for at most the time asked, read
 // what has come, and decode it into the game's key codes one at a time. The
 // same wait notices resumes and resizes (events.cpp).
+//
+// select, not poll: macOS's poll does not wait on terminal devices at all (it
+// answers POLLNVAL at once), while select works on a terminal on every Unix.
+// Both descriptors are far below FD_SETSIZE.
 
+#include <algorithm>
 #include <cerrno>
 #include <deque>
 
-#include <poll.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include "screen/console.h"
@@ -65,24 +70,39 @@ bool consoleKeyWaiting(int timeoutMs)
             int escapeLeft = static_cast<int>(escapeStarted + escapeDelayMs - now);
             wait = wait < 0 || escapeLeft < wait ? escapeLeft : wait;
         }
-        pollfd watched[2] = {{STDIN_FILENO, POLLIN, 0}, {eventFd(), POLLIN, 0}};
-        pollfd& input = watched[0];
-        int ready = poll(watched, 2, wait < 0 ? -1 : pollSlice(wait));
-        if (ready < 0 && errno != EINTR) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(STDIN_FILENO, &readable);
+        int events = eventFd();
+        if (events >= 0) {
+            FD_SET(events, &readable);
+        }
+        timeval slice{};
+        timeval* limit = nullptr;
+        if (wait >= 0) {
+            int ms = pollSlice(wait);
+            slice.tv_sec = ms / 1000;
+            slice.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
+            limit = &slice;
+        }
+        int ready = select(std::max(STDIN_FILENO, events) + 1, &readable, nullptr, nullptr, limit);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             terminalLost();
+        }
+        if (ready == 0) {
+            continue;  // the slice is over; the loop sees whether the deadline is
         }
         // A resume or resize ends the wait early, so that a caller waiting for
         // something else (the window to grow) can look again.
-        if (ready > 0 && (watched[1].revents & POLLIN) != 0 && handleTerminalEvents()) {
+        if (events >= 0 && FD_ISSET(events, &readable) && handleTerminalEvents()) {
             return false;
         }
-        if (ready > 0 && input.revents != 0) {
-            if ((input.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == 0) {
-                continue;
-            }
-            if ((input.revents & POLLIN) == 0) {
-                terminalLost();
-            }
+        // A terminal that has gone away reads as readable too: the read
+        // then gives 0 or an error, and ends the game.
+        if (FD_ISSET(STDIN_FILENO, &readable)) {
             readAvailable();
             if (!codes.empty()) {
                 return true;

@@ -41,7 +41,7 @@ bool terminalHasRoom();
 void terminalWaitForRoom();
 
 // Signals that the wait for keys acts on. Their handlers only take note and
-// write a byte to a pipe that the wait polls next to the keyboard.
+// write a byte to a pipe that the wait watches next to the keyboard.
 void eventsOpen();
 void eventsClose();
 int eventFd();  // readable once something happened; -1 if the pipe could not be made

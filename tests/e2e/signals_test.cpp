@@ -192,4 +192,37 @@ TEST(HangUp, ClosingTheTerminalEndsTheGameAtOnce)
     }
 }
 
+// macOS's poll answers POLLNVAL for a terminal at once. Under a poll that
+// does so, the game must still wait for keys and ticks, asleep, and leave
+// cleanly; at four times the speed, a level-1 tick comes every 1025 ms.
+TEST(ApplePoll, GamePlaysAndSleepsWhenPollCannotWaitOnTheTerminal)
+{
+    const int interval = 1025;
+    double cpuBefore = childCpuSeconds();
+    ptyGame game;
+    launchOptions options;
+    options.preload = TENFALL_TTY_POLL_NVAL;
+    options.speedUp = 4;
+    ASSERT_TRUE(launch(game, options));
+    ASSERT_TRUE(startPlaying(game));
+    auto shown = std::chrono::steady_clock::now();
+    sendKeys(game, "\x1b[C");
+    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; }))
+        << "the bracket moves right";
+
+    int before = digitCount(game);
+    ASSERT_TRUE(waitUntil(game, [&] { return digitCount(game) > before; }, interval + 600)) << "no tick in time";
+    auto tickedAfter = std::chrono::steady_clock::now() - shown;
+    EXPECT_GE(tickedAfter, std::chrono::milliseconds(interval - 50)) << "the tick came early";
+    EXPECT_FALSE(screenChangesWithin(game, interval / 2)) << "nothing but ticks is drawn";
+
+    sendKeys(game, "\x03");
+    ASSERT_TRUE(waitForExit(game, 2000));
+    EXPECT_EQ(WEXITSTATUS(game.status), 128 + SIGINT);
+    EXPECT_TRUE(shellModes(ptyModes(game)));
+    EXPECT_TRUE(endsWith(game.output, restoreAfterGame));
+    EXPECT_LT(childCpuSeconds() - cpuBefore, 0.3) << "no spinning while waiting";
+    shutDown(game);
+}
+
 }  // namespace

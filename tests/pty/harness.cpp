@@ -133,9 +133,13 @@ bool launch(ptyGame& game, const launchOptions& options)
         setenv("TERM", "xterm-256color", 1);
         setenv("LANG", "C.UTF-8", 1);
         unsetenv("LC_ALL");
+        std::string preload = options.preload;
         if (options.speedUp > 1) {
-            setenv("LD_PRELOAD", TENFALL_FAKETIME_LIBRARY, 1);
+            preload += (preload.empty() ? "" : ":") + std::string(TENFALL_FAKETIME_LIBRARY);
             setenv("FAKETIME", ("+0 x" + std::to_string(options.speedUp)).c_str(), 1);
+        }
+        if (!preload.empty()) {
+            setenv("LD_PRELOAD", preload.c_str(), 1);
             setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         }
         sigset_t blocked;

@@ -33,6 +33,8 @@ struct launchOptions {
     std::vector<std::string> environment;
     // Run the game's clock this many times faster (through libfaketime).
     int speedUp = 1;
+    // A library to preload into the game, ahead of libfaketime.
+    std::string preload;
     // Another build of the game to run instead of gameBinary().
     std::string binary;
     // Signals the game starts with blocked, as a parent's mask is inherited.
