@@ -10,6 +10,8 @@
 #include <cstdio>
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <timeapi.h>
 
 #include "screen/console.h"
 #include "screen/screen.h"
@@ -29,7 +31,28 @@ consoleModes saved;
 std::atomic<bool> modesSaved{false};
 std::atomic<bool> cursorParked{true};  // the way out has put the cursor on a fresh line
 
-const ULONGLONG startMs = GetTickCount64();
+// The performance counter, in milliseconds. GetTickCount64 moves in steps of
+// 10 to 16 ms, and a tick read late by a step would time the next interval
+// from there, so the lateness would add up.
+std::int64_t counterMs()
+{
+    static const std::int64_t perSecond = [] {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        return static_cast<std::int64_t>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    std::int64_t count = now.QuadPart;
+    return count / perSecond * 1000 + count % perSecond * 1000 / perSecond;
+}
+
+const std::int64_t startMs = counterMs();
+
+// Waits end on the system's timer interrupt, every 15.6 ms by default: too
+// coarse for a tick due at a given millisecond. The game asks for 1 ms while
+// it has the console.
+constexpr UINT timerPeriodMs = 1;
 
 // Safe to run twice, and from the control handler's thread while the game's
 // thread is still drawing: setting the modes again does no harm, and the
@@ -91,6 +114,7 @@ bool consoleOpen()
     SetConsoleCtrlHandler(leaveOnControl, TRUE);
     SetConsoleMode(in, ENABLE_PROCESSED_INPUT | ENABLE_EXTENDED_FLAGS);
     SetConsoleMode(out, ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT);
+    timeBeginPeriod(timerPeriodMs);
     return true;
 }
 
@@ -101,6 +125,7 @@ void consoleClose()
     }
     restoreConsole();
     SetConsoleCtrlHandler(leaveOnControl, FALSE);
+    timeEndPeriod(timerPeriodMs);
     modesSaved = false;
 }
 
@@ -112,5 +137,5 @@ void consoleLost()
 
 std::int64_t consoleClock()
 {
-    return static_cast<std::int64_t>(GetTickCount64() - startMs);
+    return counterMs() - startMs;
 }

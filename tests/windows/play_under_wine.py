@@ -13,6 +13,7 @@ import fcntl
 import os
 import pty
 import select
+import statistics
 import struct
 import sys
 import termios
@@ -24,6 +25,9 @@ COLUMNS, ROWS = 80, 30
 DEADLINE = 60  # seconds for any one thing to show; wine starts slowly on a loaded machine
 WINE = "/usr/lib/wine/wine64"
 IDLE = 2.0  # seconds to watch the CPU time of a game that has nothing to do
+TICK_MS = 4100  # a level-1 drop interval
+TICKS = 6  # intervals timed, each from one drop's output to the next
+TICK_MEDIAN_MS, TICK_WORST_MS = 2.0, 10.0  # lateness budgets
 
 FRAME, SIDE, FOOT = "\u2502", "\u2551", "\u2559\u2500\u255c"
 
@@ -51,6 +55,7 @@ class Game:
         if not data:
             return False
         self.stream.feed(data)
+        self.last_read = time.monotonic()
         self.tail = (getattr(self, "tail", b"") + data)[-300:]
         return True
 
@@ -107,6 +112,29 @@ def bracket_gone(game, i):
     return game.text(left, 24, 3) == "   " and game.text(left, 0) == " "
 
 
+def digits_on_board(game):
+    return sum(game.text(3 * i + 10, y).isdigit() for i in range(10) for y in range(24))
+
+
+def tick_lateness(game):
+    """Times TICKS drop intervals of a game left alone, from the output of
+    one drop arriving to the output of the next, and returns how late each
+    came in milliseconds. The game times each interval from its last drop,
+    so a late drop makes the next one late too: the gaps are the truth."""
+    arrivals = []
+    digits = digits_on_board(game)
+    end = time.monotonic() + (TICKS + 1) * TICK_MS / 1000 + DEADLINE
+    while len(arrivals) <= TICKS and time.monotonic() < end:
+        game.pump(0.5)
+        now = digits_on_board(game)
+        if now != digits:
+            arrivals.append(game.last_read)
+            digits = now
+    if len(arrivals) <= TICKS:
+        game.fail(f"saw {len(arrivals)} drops of {TICKS + 1}")
+    return [(b - a) * 1000 - TICK_MS for a, b in zip(arrivals, arrivals[1:])]
+
+
 def main():
     game = Game(sys.argv[1])
     failures = []
@@ -135,8 +163,16 @@ def main():
     game.send(b"\x1b[D\x1b[D")
     game.wait_for("two left arrows", lambda: bracket_at(game, 3) and bracket_gone(game, 5))
 
-    # Each key sent here also leaves a key release behind, which signals the
-    # input handle: the game must drop it and sleep, not spin on it.
+    late = sorted(tick_lateness(game))
+    median, worst = statistics.median(late), max(late, key=abs)
+    print(f"tick lateness over {TICKS} drops: median {median:.1f} ms, worst {worst:.1f} ms"
+          f" (budget {TICK_MEDIAN_MS:g} and {TICK_WORST_MS:g} ms)")
+    expect(f"ticks on time (median {median:.1f} ms, worst {worst:.1f} ms)",
+           abs(median) <= TICK_MEDIAN_MS and abs(worst) <= TICK_WORST_MS)
+
+    # Each key sent above also left a key release behind, which signals the
+    # input handle: the game must drop it and sleep, not spin on it. Timed
+    # right after a drop, so that Ctrl-C below does not meet one being drawn.
     before, start = game.cpu_seconds(), time.monotonic()
     while time.monotonic() - start < IDLE:
         game.pump(0.1)
@@ -154,7 +190,7 @@ def main():
 
     if failures:
         game.fail("; ".join(failures))
-    print("tenfall.exe under wine: instructions, clear, frame, glyphs, colours, arrows, A, idle wait, Ctrl-C: ok")
+    print("tenfall.exe under wine: instructions, clear, frame, glyphs, colours, arrows, A, idle wait, ticks, Ctrl-C: ok")
 
 
 if __name__ == "__main__":
