@@ -2,9 +2,10 @@
 # The version everywhere is the project version of the root CMakeLists.txt.
 
 # Games go to games/ under the prefix, as Debian puts them in /usr/games
-# (and /usr/local/games); both are on a Debian user's PATH. Windows has no
-# such place, so there the program goes with the other binaries.
-if(WIN32)
+# (and /usr/local/games); both are on a Debian user's PATH. Windows and macOS
+# have no such place (/usr/local/games is on no Mac user's PATH), so there
+# the program goes with the other binaries.
+if(WIN32 OR APPLE)
   set(tenfall_default_gamesdir ${CMAKE_INSTALL_BINDIR})
 else()
   set(tenfall_default_gamesdir games)

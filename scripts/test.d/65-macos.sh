@@ -29,3 +29,15 @@ for arch in aarch64 x86_64; do
         *) echo "FAIL: $dir/tenfall is $description, not a $expected" >&2; exit 1 ;;
     esac
 done
+
+# On a Mac the game installs beside the other programs, in bin/: games/ is
+# on no one's PATH there.
+prefix=$base/install
+rm -rf "$prefix"
+cmake --install "$base/aarch64" --prefix "$prefix" >/dev/null
+if ! [ -x "$prefix/bin/tenfall" ] || [ -e "$prefix/games" ]; then
+    echo "FAIL: the macOS install put the game elsewhere than bin/:" >&2
+    find "$prefix" >&2
+    exit 1
+fi
+echo "macOS install: bin/tenfall: ok"
