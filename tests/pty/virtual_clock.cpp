@@ -9,7 +9,7 @@
 // Bytes the driver sends on the terminal (never keys the game knows):
 //   clockTickByte  let the pending wait run out: one tick when the game
 //                  waits for its next tick (ignored while it waits forever).
-//                  The game may wait in several polls; every poll that
+//                  The game may wait in several selects; every one that
 //                  times out until the game next writes is part of it.
 //   clockSyncByte  answer on the file descriptor named by
 //                  TENFALL_CLOCK_ACK_FD, once the game has handled every key
@@ -19,6 +19,7 @@
 
 #include <dlfcn.h>
 #include <poll.h>
+#include <sys/select.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@
 namespace {
 
 using pollFunction = int (*)(pollfd*, nfds_t, int);
+using selectFunction = int (*)(int, fd_set*, fd_set*, fd_set*, timeval*);
 using readFunction = ssize_t (*)(int, void*, size_t);
 using writeFunction = ssize_t (*)(int, const void*, size_t);
 using clockFunction = int (*)(clockid_t, timespec*);
@@ -45,6 +47,7 @@ F real(F& cache, const char* name)
 }
 
 pollFunction realPoll = nullptr;
+selectFunction realSelect = nullptr;
 readFunction realRead = nullptr;
 writeFunction realWrite = nullptr;
 clockFunction realClock = nullptr;
@@ -101,12 +104,12 @@ bool fill(short& events)
 }
 
 // The game's wait for a key on standard input, with the clock standing
-// still until a tick byte ends it.
-int waitForKey(pollfd& input, int timeoutMs)
+// still until a tick byte ends it. Returns what a poll would: 0 when the
+// wait ran out, POLLIN for keys, or how the terminal went.
+short waitForKey(int timeoutMs)
 {
     if (runningOut && timeoutMs > 0) {
         nowMs += timeoutMs;
-        input.revents = 0;
         return 0;
     }
     runningOut = false;
@@ -114,8 +117,7 @@ int waitForKey(pollfd& input, int timeoutMs)
         if (pendingStart < pendingEnd) {
             unsigned char head = pending[pendingStart];
             if (!isControl(head)) {
-                input.revents = POLLIN;
-                return 1;
+                return POLLIN;
             }
             ++pendingStart;
             if (head == clockSyncByte) {
@@ -123,19 +125,16 @@ int waitForKey(pollfd& input, int timeoutMs)
             } else if (timeoutMs >= 0) {
                 nowMs += timeoutMs;
                 runningOut = true;
-                input.revents = 0;
                 return 0;
             }
             continue;
         }
         if (timeoutMs == 0) {
-            input.revents = 0;
             return 0;
         }
         short events = 0;
         if (!fill(events)) {
-            input.revents = events;
-            return 1;
+            return events;
         }
     }
 }
@@ -163,26 +162,30 @@ time_t time(time_t* out)
     return now;
 }
 
-// glibc declares poll's array write-only, though poll reads fd and events
-// from it; g++ then takes reading them here for reading the uninitialised.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-int poll(pollfd* fds, nfds_t count, int timeoutMs)
+int select(int count, fd_set* readable, fd_set* writable, fd_set* failed, timeval* timeout)
 {
-    if (count >= 1 && fds[0].fd == STDIN_FILENO && (fds[0].events & POLLIN) != 0) {
-        // The game's other descriptors (its signal pipe) are looked at
-        // without waiting: only the keyboard wait runs on the driver's clock.
-        if (count > 1) {
-            int ready = real(realPoll, "poll")(fds + 1, count - 1, 0);
-            if (ready != 0) {
-                fds[0].revents = 0;
-                return ready;
-            }
-        }
-        return waitForKey(fds[0], timeoutMs);
+    if (readable == nullptr || !FD_ISSET(STDIN_FILENO, readable) || writable != nullptr || failed != nullptr) {
+        return real(realSelect, "select")(count, readable, writable, failed, timeout);
     }
-    return real(realPoll, "poll")(fds, count, timeoutMs);
+    // The game's other descriptors (its signal pipe) are looked at without
+    // waiting: only the keyboard wait runs on the driver's clock.
+    fd_set others = *readable;
+    FD_CLR(STDIN_FILENO, &others);
+    timeval now{};
+    int ready = real(realSelect, "select")(count, &others, nullptr, nullptr, &now);
+    if (ready != 0) {
+        *readable = others;
+        return ready;
+    }
+    int timeoutMs = timeout == nullptr ? -1 : static_cast<int>(timeout->tv_sec * 1000 + timeout->tv_usec / 1000);
+    // A terminal that went away reads as readable, as it does for a real select.
+    short events = waitForKey(timeoutMs);
+    FD_ZERO(readable);
+    if (events == 0) {
+        return 0;
+    }
+    FD_SET(STDIN_FILENO, readable);
+    return 1;
 }
 
 ssize_t read(int fd, void* buffer, size_t size)
