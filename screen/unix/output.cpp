@@ -122,28 +122,14 @@ void sendChanges()
     }
 }
 
-// Text with no place on the grid: the instructions before the first clear,
-// or anything beyond the game's 70 x 25 cells. It goes out in order with
-// what was drawn before it.
-void writeOffGrid(char ch)
+// Text before the first clear (the instructions) or after a message of the
+// terminal layer's own: it runs on from wherever the terminal's cursor is,
+// in order with what was written before it.
+void writeRunningText(char ch)
 {
-    if (out.gridKnown) {
-        sendChanges();
-        moveTo(out.x, out.y);
-    }
     syncColour(out.attribute);
     out.buffer += glyphText(ch, terminalUtf8);
     out.atLineStart = ch == '\n';
-    if (ch == '\n') {
-        out.x = 0;
-        ++out.y;
-        out.terminalX = out.terminalY = unknown;
-    } else {
-        ++out.x;
-        if (out.terminalX != unknown) {
-            ++out.terminalX;
-        }
-    }
 }
 
 }  // namespace
@@ -168,14 +154,24 @@ void consoleColor(int attribute)
     out.attribute = attribute;
 }
 
+// Once the game screen is drawn, text outside its 70 x 25 cells is dropped
+// and a newline only moves on to the next row: the window may be no larger
+// than the game, and a terminal holds the cursor at its edge, so such text
+// would land on the game's own cells, and a newline on the last row would
+// scroll the whole screen.
 void consoleWrite(std::string_view text)
 {
     for (char ch : text) {
-        if (out.gridKnown && ch != '\n' && onGrid(out.x, out.y)) {
-            out.wanted[out.y][out.x] = glyph{ch, out.attribute};
-            ++out.x;
+        if (!out.gridKnown) {
+            writeRunningText(ch);
+        } else if (ch == '\n') {
+            out.x = 0;
+            ++out.y;
         } else {
-            writeOffGrid(ch);
+            if (onGrid(out.x, out.y)) {
+                out.wanted[out.y][out.x] = glyph{ch, out.attribute};
+            }
+            ++out.x;
         }
     }
 }
