@@ -6,6 +6,7 @@
 // drawn back) costs nothing, cells are sent in screen order, and the cursor
 // gets there by the shortest sequence that does it.
 
+#include <array>
 #include <string>
 
 #include "screen/console.h"
@@ -21,6 +22,9 @@ struct terminalOutput {
     std::string buffer;
     grid wanted;             // what the game has drawn
     grid shown;              // what the terminal shows, once `buffer` is written
+    // Rows where `wanted` may differ from `shown`: a flush looks at those only,
+    // as most flushes follow a change to a few rows.
+    std::array<bool, screenHeight> rowChanged{};
     bool gridKnown = false;  // since the first clear, `shown` is what the screen shows
     int x = 0, y = 0;        // where the game's next character goes
     int attribute = lightGrey;
@@ -107,6 +111,10 @@ void sendChanges()
         return;
     }
     for (int y = 0; y < screenHeight; ++y) {
+        if (!out.rowChanged[y]) {
+            continue;
+        }
+        out.rowChanged[y] = false;
         for (int x = 0; x < screenWidth; ++x) {
             const glyph& cell = out.wanted[y][x];
             if (cell == out.shown[y][x]) {
@@ -170,6 +178,7 @@ void consoleWrite(std::string_view text)
         } else {
             if (onGrid(out.x, out.y)) {
                 out.wanted[out.y][out.x] = glyph{ch, out.attribute};
+                out.rowChanged[out.y] = true;
             }
             ++out.x;
         }
@@ -192,6 +201,7 @@ void clearTerminal()
             row.fill(glyph{'\0', unknown});
         }
     }
+    out.rowChanged.fill(true);
     out.terminalX = out.terminalY = 0;
 }
 
