@@ -1,18 +1,27 @@
-# The key fuzzer: arbitrary terminal input through the key decoder and the
-# game's key handling, built with clang's libFuzzer, ASan and UBSan, run for
-# a bounded time from the seed corpus in fuzz/corpus. A crash, a sanitizer
-# report or a broken invariant fails the stage and leaves the input that did
-# it in build-fuzz/ (crash-*).
+# The fuzz targets, built with clang's libFuzzer, ASan and UBSan, each run for
+# a bounded time (TENFALL_FUZZ_SECONDS, 60 by default) from its seeds:
+# - key_fuzzer: arbitrary terminal input through the key decoder and the
+#   game's key handling (seeds in fuzz/corpus);
+# - render_fuzzer: drawing calls on the real Unix output layer, its output
+#   checked against libvterm's screen (seeds in fuzz/corpus-render).
+# A crash, a sanitizer report or a broken invariant fails the stage and
+# leaves the input that did it in build-fuzz/ (key_fuzzer-crash-*,
+# render_fuzzer-crash-*).
 set -euo pipefail
 . scripts/lib.sh
-need_packages cmake clang libclang-rt-14-dev
+need_packages cmake clang libclang-rt-14-dev libvterm-dev pkg-config
 
 dir=build-fuzz
 cmake -S . -B "$dir" -DCMAKE_CXX_COMPILER=clang++ -DTENFALL_FUZZ=ON -DTENFALL_TESTS=OFF \
     -DTENFALL_WERROR=ON >/dev/null
-cmake --build "$dir" -j "$(jobs)" --target key_fuzzer
+cmake --build "$dir" -j "$(jobs)" --target key_fuzzer render_fuzzer
 
-# New inputs go to a scratch corpus; the committed seeds are only read.
-mkdir -p "$dir/corpus"
-"$dir/fuzz/key_fuzzer" -max_total_time="${TENFALL_FUZZ_SECONDS:-60}" -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" fuzz/corpus
+# New inputs go to scratch corpora; the committed seeds are only read.
+run() {
+    local target=$1 seeds=$2
+    mkdir -p "$dir/corpus-$target"
+    "$dir/fuzz/$target" -max_total_time="${TENFALL_FUZZ_SECONDS:-60}" -timeout=10 \
+        -print_final_stats=1 -artifact_prefix="$dir/$target-" "$dir/corpus-$target" "$seeds"
+}
+run key_fuzzer fuzz/corpus
+run render_fuzzer fuzz/corpus-render

@@ -1,0 +1,415 @@
+// Arbitrary bytes become drawing calls on the real Unix output layer; after
+// every flush the bytes it wrote go through libvterm, a real terminal
+// emulator, and the emulated screen must show exactly what was drawn: every
+// cell's glyph and colours, and the cursor where the last write ended.
+// Before the first clear (the instructions) and after a message of the
+// terminal layer's own, text runs on like a teletype and is checked as such.
+//
+// The input's first byte chooses the mode, every later byte starts a call:
+// its top four bits say which (drawing calls take more of the sixteen than
+// clears and flushes, as in the game), the low four are an argument, and
+// some calls take the bytes after them too.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include <vterm.h>
+
+#include "captured_output.h"
+#include "screen/console.h"
+#include "screen/grid.h"
+#include "screen/screen.h"
+#include "screen/translate.h"
+#include "screen/unix/terminal_state.h"
+
+namespace {
+
+// Mode bits of the first byte.
+constexpr int asciiMode = 1;  // box glyphs as ASCII stand-ins, as without a UTF-8 locale
+constexpr int wideMode = 2;   // an 80-column window instead of one exactly as wide as the game
+
+constexpr int rows = screenHeight;
+constexpr int maxColumns = 80;
+
+enum call {
+    moveCall,     // x from the argument and the next byte, y from the byte after; both may be off the grid
+    colourCall,   // the next byte is the attribute: all 16 x 16
+    textCall,     // argument + 1 glyphs, one per following byte
+    columnCall,   // one glyph (next byte) down 2 * argument + 1 rows, as frame and bracket are drawn
+    clearCall,
+    flushCall,
+    repaintCall,  // the terminal lost its content (a suspend, a resize); argument picks what it shows
+    messageCall,  // the terminal layer's own message; the next byte sets its length
+};
+
+// Flushes (each of which has the output look over the whole screen) and the
+// calls that redraw everything (checked everywhere) are rarer than drawing,
+// as in the game, or they would take most of a run: the last two slots are
+// shared by argument.
+constexpr call calls[16] = {
+    moveCall, moveCall, moveCall, moveCall, colourCall, colourCall, textCall, textCall,
+    textCall, textCall, textCall, columnCall, columnCall, flushCall, clearCall, repaintCall,
+};
+
+call callOf(std::uint8_t byte)
+{
+    int argument = byte & 15;
+    switch (calls[byte >> 4]) {
+    case clearCall:
+        return argument < 8 ? clearCall : flushCall;
+    case repaintCall:
+        return argument < 8 ? repaintCall : argument < 12 ? messageCall : flushCall;
+    default:
+        return calls[byte >> 4];
+    }
+}
+
+// Every glyph the game writes: printable ASCII, the box glyphs and newline.
+constexpr std::string_view boxGlyphs = "\xB3\xBA\xD3\xC4\xBD";
+constexpr int glyphCount = 95 + 5 + 1;
+
+char glyphFor(std::uint8_t byte)
+{
+    int n = byte % glyphCount;
+    return n < 95 ? static_cast<char>(' ' + n) : n < 100 ? boxGlyphs[static_cast<size_t>(n - 95)] : '\n';
+}
+
+// What a cell must show: a character and palette indices, -1 for the
+// terminal's default colour. Colours may be left open where the game never
+// chose them (lines scrolled in under text written before the first clear).
+struct expected {
+    char32_t ch = U' ';
+    int foreground = -1, background = -1;
+    bool coloursKnown = true;
+};
+
+struct model {
+    std::array<std::array<expected, maxColumns>, rows> screen{};
+    int columns = screenWidth;
+    bool gridKnown = false;  // cleared and drawn on as a 70 x 25 grid
+    int x = 0, y = 0;        // where the game's next character goes, once the grid is known
+    int attribute = lightGrey;
+    int ttyX = 0, ttyY = 0;  // the terminal's cursor for text that runs on
+    bool pendingWrap = false;
+    bool utf8 = true;
+    // Rows to compare at the next check: those the game drew on and those
+    // the emulator changed. The rest matched at the last check and still do;
+    // reading only these made the fuzzer several times faster.
+    std::uint32_t dirtyRows = ~0u;
+};
+
+model current;
+
+void touchRows(int first, int end)
+{
+    for (int y = first < 0 ? 0 : first; y < end && y < rows; ++y) {
+        current.dirtyRows |= 1u << y;
+    }
+}
+
+int damaged(VTermRect rect, void*)
+{
+    touchRows(rect.start_row, rect.end_row);
+    return 1;
+}
+
+int moved(VTermRect dest, VTermRect, void*)
+{
+    touchRows(dest.start_row, dest.end_row);
+    return 0;  // the screen then reports the area as damaged too
+}
+
+int paletteOf(int consoleColour)
+{
+    // Console colours run blue-green-red, the terminal's palette red-green-blue.
+    static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    return (consoleColour & 8) + ansi[consoleColour & 7];
+}
+
+char32_t decodeUtf8(std::string_view text)
+{
+    auto lead = static_cast<unsigned char>(text[0]);
+    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (int i = 1; i < length; ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(text[static_cast<size_t>(i)]) & 0x3F);
+    }
+    return code;
+}
+
+expected cellOf(const model& m, char ch, int attribute)
+{
+    return expected{decodeUtf8(glyphText(ch, m.utf8)), paletteOf(attribute & 15), paletteOf(attribute >> 4), true};
+}
+
+VTerm* terminal()
+{
+    static VTerm* vt = [] {
+        static VTermScreenCallbacks callbacks{};
+        callbacks.damage = damaged;
+        callbacks.moverect = moved;
+        VTerm* created = vterm_new(rows, maxColumns);
+        vterm_set_utf8(created, 1);
+        vterm_screen_set_callbacks(vterm_obtain_screen(created), &callbacks, nullptr);
+        vterm_screen_reset(vterm_obtain_screen(created), 1);
+        return created;
+    }();
+    return vt;
+}
+
+// The terminal's own bytes, as a pseudo-terminal passes them on: output
+// post-processing stays on in game mode, so a newline arrives as CR LF.
+void feed(std::string_view bytes)
+{
+    std::string translated;
+    for (char c : bytes) {
+        translated += c == '\n' ? std::string_view("\r\n") : std::string_view(&c, 1);
+    }
+    vterm_input_write(terminal(), translated.data(), translated.size());
+}
+
+void lineFeed(model& m)
+{
+    if (m.ttyY < rows - 1) {
+        ++m.ttyY;
+        return;
+    }
+    m.dirtyRows = ~0u;
+    for (int y = 0; y + 1 < rows; ++y) {
+        m.screen[static_cast<size_t>(y)] = m.screen[static_cast<size_t>(y + 1)];
+    }
+    m.screen[rows - 1].fill(expected{U' ', -1, -1, false});
+}
+
+// Text where the terminal's cursor is, wrapping at its right edge.
+void runOn(model& m, const expected& cell, bool newline)
+{
+    if (newline) {
+        m.ttyX = 0;
+        m.pendingWrap = false;
+        lineFeed(m);
+        return;
+    }
+    if (m.pendingWrap) {
+        m.ttyX = 0;
+        m.pendingWrap = false;
+        lineFeed(m);
+    }
+    m.screen[static_cast<size_t>(m.ttyY)][static_cast<size_t>(m.ttyX)] = cell;
+    m.dirtyRows |= 1u << m.ttyY;
+    if (m.ttyX == m.columns - 1) {
+        m.pendingWrap = true;
+    } else {
+        ++m.ttyX;
+    }
+}
+
+void blank(model& m, const expected& cell)
+{
+    for (auto& row : m.screen) {
+        row.fill(cell);
+    }
+    m.dirtyRows = ~0u;
+}
+
+void write(model& m, char ch)
+{
+    consoleWrite(std::string_view(&ch, 1));
+    if (!m.gridKnown) {
+        runOn(m, cellOf(m, ch, m.attribute), ch == '\n');
+    } else if (ch == '\n') {
+        m.x = 0;
+        ++m.y;
+    } else {
+        if (onGrid(m.x, m.y)) {
+            m.screen[static_cast<size_t>(m.y)][static_cast<size_t>(m.x)] = cellOf(m, ch, m.attribute);
+            m.dirtyRows |= 1u << m.y;
+        }
+        ++m.x;
+    }
+}
+
+void move(model& m, int x, int y)
+{
+    consoleMove(x, y);
+    m.x = x;
+    m.y = y;
+}
+
+void clear(model& m)
+{
+    consoleClear();
+    blank(m, cellOf(m, ' ', white));
+    m.gridKnown = true;
+    m.x = m.y = 0;
+}
+
+[[noreturn]] void broken(const char* what, int x, int y)
+{
+    std::fprintf(stderr, "screen differs from what was drawn: %s at column %d, row %d\n", what, x, y);
+    std::abort();
+}
+
+int colourIndex(const VTermColor& colour, bool foreground)
+{
+    if (foreground ? VTERM_COLOR_IS_DEFAULT_FG(&colour) : VTERM_COLOR_IS_DEFAULT_BG(&colour)) {
+        return -1;
+    }
+    return VTERM_COLOR_IS_INDEXED(&colour) ? colour.indexed.idx : -2;
+}
+
+void check(model& m)
+{
+    VTermScreen* screen = vterm_obtain_screen(terminal());
+    vterm_screen_flush_damage(screen);
+    int width = m.gridKnown ? screenWidth : m.columns;
+    for (int y = 0; y < rows; ++y) {
+        if ((m.dirtyRows & (1u << y)) == 0) {
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            VTermScreenCell cell{};
+            vterm_screen_get_cell(screen, VTermPos{y, x}, &cell);
+            const expected& want = m.screen[static_cast<size_t>(y)][static_cast<size_t>(x)];
+            char32_t shown = cell.chars[0] == 0 ? U' ' : static_cast<char32_t>(cell.chars[0]);
+            if (shown != want.ch) {
+                broken("glyph", x, y);
+            }
+            if (want.coloursKnown && colourIndex(cell.fg, true) != want.foreground) {
+                broken("foreground", x, y);
+            }
+            if (want.coloursKnown && colourIndex(cell.bg, false) != want.background) {
+                broken("background", x, y);
+            }
+        }
+    }
+    VTermPos cursor{};
+    vterm_state_get_cursorpos(vterm_obtain_state(terminal()), &cursor);
+    if (m.gridKnown && onGrid(m.x, m.y) && (cursor.col != m.x || cursor.row != m.y)) {
+        broken("cursor", cursor.col, cursor.row);
+    }
+    if (!m.gridKnown && (cursor.col != m.ttyX || cursor.row != m.ttyY)) {
+        broken("cursor after text", cursor.col, cursor.row);
+    }
+    m.dirtyRows = 0;
+}
+
+void flush(model& m)
+{
+    consoleFlush();
+    feed(capturedOutput());
+    capturedOutput().clear();
+    check(m);
+}
+
+// What a terminal may show when the game gets it back: the game's own way
+// out (its colours given back and a fresh line), then a shell's doing.
+void loseContent(int how)
+{
+    feed(restoreSequence());
+    static const std::string_view shown[] = {
+        "$ fg\n",
+        "\x1b[1;31mred\x1b[7m reversed\x1b[0m\n",
+        "\x1b[2J\x1b[10;20Hsomewhere",
+        "\x1b[44m\x1b[2J",
+    };
+    feed(shown[how % 4]);
+}
+
+void message(model& m, int length)
+{
+    static const std::string_view text =
+        "needs at least 70x25, this terminal is 64x20: enlarge it, or press Ctrl-C";
+    std::string_view shown = text.substr(0, static_cast<size_t>(length) % (text.size() + 1));
+    // Flushed first, as the layer does; what was drawn so far must be out.
+    flush(m);
+    terminalMessage(shown);
+    blank(m, expected{});
+    m.gridKnown = false;
+    m.ttyX = m.ttyY = 0;
+    m.pendingWrap = false;
+    for (char c : shown) {
+        runOn(m, expected{static_cast<unsigned char>(c), -1, -1, true}, false);
+    }
+    feed(capturedOutput());
+    capturedOutput().clear();
+    check(m);
+}
+
+// The layer and the emulator as a program starting finds them: a terminal
+// showing nothing, the output knowing nothing of it.
+void start(model& m, int mode)
+{
+    consoleFlush();
+    terminalMessage("");
+    consoleMove(0, 0);
+    consoleColor(lightGrey);
+    capturedOutput().clear();
+    terminalUtf8 = (mode & asciiMode) == 0;
+    m = model{};
+    m.utf8 = terminalUtf8;
+    m.columns = (mode & wideMode) != 0 ? maxColumns : screenWidth;
+    vterm_set_size(terminal(), rows, m.columns);
+    vterm_screen_reset(vterm_obtain_screen(terminal()), 1);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    model& m = current;
+    start(m, size > 0 ? data[0] : 0);
+    std::size_t i = 1;
+    auto next = [&]() -> std::uint8_t { return i < size ? data[i++] : 0; };
+    while (i < size) {
+        std::uint8_t byte = data[i++];
+        int argument = byte & 15;
+        switch (callOf(byte)) {
+        case moveCall: {
+            int x = (argument * 256 + next()) % (screenWidth + 4) - 2;
+            move(m, x, next() % (screenHeight + 6) - 3);
+            break;
+        }
+        case colourCall:
+            m.attribute = next();
+            consoleColor(m.attribute);
+            break;
+        case textCall:
+            for (int n = argument + 1; n > 0 && i < size; --n) {
+                write(m, glyphFor(next()));
+            }
+            break;
+        case columnCall: {
+            char ch = glyphFor(next());
+            int x = m.x, y = m.y;
+            for (int n = 0; n <= 2 * argument; ++n) {
+                move(m, x, y + n);
+                write(m, ch);
+            }
+            break;
+        }
+        case clearCall:
+            clear(m);
+            break;
+        case flushCall:
+            flush(m);
+            break;
+        case repaintCall:
+            flush(m);
+            if (m.gridKnown) {
+                loseContent(argument);
+                terminalRepaint();
+            }
+            break;
+        case messageCall:
+            message(m, next());
+            break;
+        }
+    }
+    flush(m);
+    return 0;
+}
