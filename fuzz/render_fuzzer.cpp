@@ -46,10 +46,9 @@ enum call {
     messageCall,  // the terminal layer's own message; the next byte sets its length
 };
 
-// Flushes (each of which has the output look over the whole screen) and the
-// calls that redraw everything (checked everywhere) are rarer than drawing,
-// as in the game, or they would take most of a run: the last two slots are
-// shared by argument.
+// Flushes (each one checked) and the calls that redraw everything (checked
+// everywhere) are rarer than drawing, as in the game, or they would take
+// most of a run: the last two slots are shared by argument.
 constexpr call calls[16] = {
     moveCall, moveCall, moveCall, moveCall, colourCall, colourCall, textCall, textCall,
     textCall, textCall, textCall, columnCall, columnCall, flushCall, clearCall, repaintCall,
