@@ -14,10 +14,11 @@
 #   index-last-row   ESC D for every move onto the last row, so it scrolls from there
 #   rewrite-colour   moving right by rewriting cells ignores their colour
 #   last-column      the terminal's cursor taken to be past the last column after writing it
+#   no-bce           a clear counted on to blacken the screen where the terminal lacks back-colour erase
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-fault=${1:?"usage: $0 relative-move|index-last-row|rewrite-colour|last-column [seconds]"}
+fault=${1:?"usage: $0 relative-move|index-last-row|rewrite-colour|last-column|no-bce [seconds] [--no-seeds]"}
 seconds=${2:-600}
 seeds=fuzz/corpus-render
 [ "${3:-}" = --no-seeds ] && seeds=
@@ -26,6 +27,7 @@ relative-move) from='number(n) + "C"' to='number(n - 1) + "C"' ;;
 index-last-row) from='down == 1  ?' to='down == 1 || y == screenHeight - 1 ?' ;;
 rewrite-colour) from='cell.colour != out.terminalAttribute || ' to='' ;;
 last-column) from='x + 1 < screenWidth ? x + 1 : unknown' to='x + 1' ;;
+no-bce) from='if (!terminalErasesInColour) {' to='if (false) {' ;;
 *) echo "unknown fault: $fault" >&2; exit 2 ;;
 esac
 

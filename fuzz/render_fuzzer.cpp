@@ -31,6 +31,7 @@ namespace {
 // Mode bits of the first byte.
 constexpr int asciiMode = 1;  // box glyphs as ASCII stand-ins, as without a UTF-8 locale
 constexpr int wideMode = 2;   // an 80-column window instead of one exactly as wide as the game
+constexpr int noBceMode = 4;  // a terminal without back-colour erase (GNU screen), and the output told so
 
 constexpr int rows = screenHeight;
 constexpr int maxColumns = 80;
@@ -95,6 +96,7 @@ struct model {
     int ttyX = 0, ttyY = 0;  // the terminal's cursor for text that runs on
     bool pendingWrap = false;
     bool utf8 = true;
+    bool erasesInColour = true;
     // Rows to compare at the next check: those the game drew on and those
     // the emulator changed. The rest matched at the last check and still do;
     // reading only these made the fuzzer several times faster.
@@ -162,11 +164,20 @@ VTerm* terminal()
 
 // The terminal's own bytes, as a pseudo-terminal passes them on: output
 // post-processing stays on in game mode, so a newline arrives as CR LF.
+// libvterm always erases in the current background; a terminal without
+// back-colour erase is played by erasing in the default colours, the pen
+// saved and restored around it.
 void feed(std::string_view bytes)
 {
+    constexpr std::string_view erase = "\x1b[2J";
     std::string translated;
-    for (char c : bytes) {
-        translated += c == '\n' ? std::string_view("\r\n") : std::string_view(&c, 1);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (!current.erasesInColour && bytes.substr(i, erase.size()) == erase) {
+            translated += "\x1b" "7\x1b[0m\x1b[2J\x1b" "8";
+            i += erase.size() - 1;
+        } else {
+            translated += bytes[i] == '\n' ? std::string_view("\r\n") : bytes.substr(i, 1);
+        }
     }
     vterm_input_write(terminal(), translated.data(), translated.size());
 }
@@ -349,8 +360,10 @@ void start(model& m, int mode)
     consoleColor(lightGrey);
     capturedOutput().clear();
     terminalUtf8 = (mode & asciiMode) == 0;
+    terminalErasesInColour = (mode & noBceMode) == 0;
     m = model{};
     m.utf8 = terminalUtf8;
+    m.erasesInColour = terminalErasesInColour;
     m.columns = (mode & wideMode) != 0 ? maxColumns : screenWidth;
     vterm_set_size(terminal(), rows, m.columns);
     vterm_screen_reset(vterm_obtain_screen(terminal()), 1);

@@ -3,6 +3,7 @@
 #include "screen/unix/terminal_state.h"
 
 bool terminalUtf8 = true;
+bool terminalErasesInColour = true;
 
 std::string& capturedOutput()
 {
