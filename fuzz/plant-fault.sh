@@ -49,7 +49,7 @@ cmake --build "$scratch/build" -j 2 --target render_fuzzer >/dev/null
 mkdir -p "$scratch/corpus"
 start=$(date +%s.%N)
 status=0
-"$scratch/build/fuzz/render_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+"$scratch/build/fuzz/render_fuzzer" -max_total_time="$seconds" -max_len=128 -print_final_stats=1 \
     -artifact_prefix="$scratch/" "$scratch/corpus" $seeds >"$scratch/log" 2>&1 || status=$?
 end=$(date +%s.%N)
 grep -E 'screen differs|stat::number_of_executed_units' "$scratch/log" || true

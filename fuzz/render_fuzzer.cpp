@@ -10,6 +10,7 @@
 // clears and flushes, as in the game), the low four are an argument, and
 // some calls take the bytes after them too.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -60,9 +61,9 @@ call callOf(std::uint8_t byte)
     int argument = byte & 15;
     switch (calls[byte >> 4]) {
     case clearCall:
-        return argument < 8 ? clearCall : flushCall;
+        return argument < 4 ? clearCall : textCall;
     case repaintCall:
-        return argument < 8 ? repaintCall : argument < 12 ? messageCall : flushCall;
+        return argument < 4 ? repaintCall : argument < 8 ? messageCall : textCall;
     default:
         return calls[byte >> 4];
     }
@@ -97,30 +98,49 @@ struct model {
     bool pendingWrap = false;
     bool utf8 = true;
     bool erasesInColour = true;
-    // Rows to compare at the next check: those the game drew on and those
-    // the emulator changed. The rest matched at the last check and still do;
-    // reading only these made the fuzzer several times faster.
-    std::uint32_t dirtyRows = ~0u;
+    // The cells to compare at the next check, from..to (exclusive) in each
+    // row: those the game drew on and those the emulator changed. The rest
+    // matched at the last check and still do; reading only these made the
+    // fuzzer several times faster.
+    std::array<int, rows> dirtyFrom{}, dirtyTo{};
 };
 
 model current;
 
-void touchRows(int first, int end)
+void touch(int row, int from, int to)
 {
-    for (int y = first < 0 ? 0 : first; y < end && y < rows; ++y) {
-        current.dirtyRows |= 1u << y;
+    auto y = static_cast<size_t>(row);
+    if (current.dirtyFrom[y] >= current.dirtyTo[y]) {
+        current.dirtyFrom[y] = from;
+        current.dirtyTo[y] = to;
+    } else {
+        current.dirtyFrom[y] = std::min(current.dirtyFrom[y], from);
+        current.dirtyTo[y] = std::max(current.dirtyTo[y], to);
+    }
+}
+
+void touchAll()
+{
+    current.dirtyFrom.fill(0);
+    current.dirtyTo.fill(maxColumns);
+}
+
+void touchRect(VTermRect rect)
+{
+    for (int y = std::max(rect.start_row, 0); y < rect.end_row && y < rows; ++y) {
+        touch(y, std::max(rect.start_col, 0), std::min(rect.end_col, maxColumns));
     }
 }
 
 int damaged(VTermRect rect, void*)
 {
-    touchRows(rect.start_row, rect.end_row);
+    touchRect(rect);
     return 1;
 }
 
 int moved(VTermRect dest, VTermRect, void*)
 {
-    touchRows(dest.start_row, dest.end_row);
+    touchRect(dest);
     return 0;  // the screen then reports the area as damaged too
 }
 
@@ -170,13 +190,17 @@ VTerm* terminal()
 void feed(std::string_view bytes)
 {
     constexpr std::string_view erase = "\x1b[2J";
-    std::string translated;
+    static std::string translated;
+    translated.clear();
     for (size_t i = 0; i < bytes.size(); ++i) {
-        if (!current.erasesInColour && bytes.substr(i, erase.size()) == erase) {
+        char c = bytes[i];
+        if (c == '\n') {
+            translated += "\r\n";
+        } else if (c == '\x1b' && !current.erasesInColour && bytes.compare(i, erase.size(), erase) == 0) {
             translated += "\x1b" "7\x1b[0m\x1b[2J\x1b" "8";
             i += erase.size() - 1;
         } else {
-            translated += bytes[i] == '\n' ? std::string_view("\r\n") : bytes.substr(i, 1);
+            translated += c;
         }
     }
     vterm_input_write(terminal(), translated.data(), translated.size());
@@ -188,7 +212,7 @@ void lineFeed(model& m)
         ++m.ttyY;
         return;
     }
-    m.dirtyRows = ~0u;
+    touchAll();
     for (int y = 0; y + 1 < rows; ++y) {
         m.screen[static_cast<size_t>(y)] = m.screen[static_cast<size_t>(y + 1)];
     }
@@ -210,7 +234,7 @@ void runOn(model& m, const expected& cell, bool newline)
         lineFeed(m);
     }
     m.screen[static_cast<size_t>(m.ttyY)][static_cast<size_t>(m.ttyX)] = cell;
-    m.dirtyRows |= 1u << m.ttyY;
+    touch(m.ttyY, m.ttyX, m.ttyX + 1);
     if (m.ttyX == m.columns - 1) {
         m.pendingWrap = true;
     } else {
@@ -223,7 +247,7 @@ void blank(model& m, const expected& cell)
     for (auto& row : m.screen) {
         row.fill(cell);
     }
-    m.dirtyRows = ~0u;
+    touchAll();
 }
 
 void write(model& m, char ch)
@@ -237,7 +261,7 @@ void write(model& m, char ch)
     } else {
         if (onGrid(m.x, m.y)) {
             m.screen[static_cast<size_t>(m.y)][static_cast<size_t>(m.x)] = cellOf(m, ch, m.attribute);
-            m.dirtyRows |= 1u << m.y;
+            touch(m.y, m.x, m.x + 1);
         }
         ++m.x;
     }
@@ -278,10 +302,8 @@ void check(model& m)
     vterm_screen_flush_damage(screen);
     int width = m.gridKnown ? screenWidth : m.columns;
     for (int y = 0; y < rows; ++y) {
-        if ((m.dirtyRows & (1u << y)) == 0) {
-            continue;
-        }
-        for (int x = 0; x < width; ++x) {
+        auto row = static_cast<size_t>(y);
+        for (int x = m.dirtyFrom[row]; x < m.dirtyTo[row] && x < width; ++x) {
             VTermScreenCell cell{};
             vterm_screen_get_cell(screen, VTermPos{y, x}, &cell);
             const expected& want = m.screen[static_cast<size_t>(y)][static_cast<size_t>(x)];
@@ -305,7 +327,8 @@ void check(model& m)
     if (!m.gridKnown && (cursor.col != m.ttyX || cursor.row != m.ttyY)) {
         broken("cursor after text", cursor.col, cursor.row);
     }
-    m.dirtyRows = 0;
+    m.dirtyFrom.fill(0);
+    m.dirtyTo.fill(0);
 }
 
 void flush(model& m)
@@ -362,6 +385,7 @@ void start(model& m, int mode)
     terminalUtf8 = (mode & asciiMode) == 0;
     terminalErasesInColour = (mode & noBceMode) == 0;
     m = model{};
+    touchAll();
     m.utf8 = terminalUtf8;
     m.erasesInColour = terminalErasesInColour;
     m.columns = (mode & wideMode) != 0 ? maxColumns : screenWidth;
