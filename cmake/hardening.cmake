@@ -1,0 +1,37 @@
+# Optimised builds outside Windows get the protections Debian builds every
+# package with (see dpkg-buildflags): checked string and memory functions,
+# stack protector, read-only relocations resolved at load, and a
+# position-independent executable. Each is used only where the compiler and
+# linker take it, so other Unix compilers build the game all the same.
+# Sanitizer and fuzzer builds do their own checking and are left alone.
+if(WIN32 OR TENFALL_SANITIZE OR TENFALL_FUZZ)
+  return()
+endif()
+
+include(CheckCXXCompilerFlag)
+include(CheckLinkerFlag)
+include(CheckPIESupported)
+
+set(tenfall_optimised $<CONFIG:Release,RelWithDebInfo,MinSizeRel>)
+
+# The fortified functions need optimisation to be checked; the -U first
+# keeps compilers that define it already from warning about a redefinition.
+add_compile_options($<${tenfall_optimised}:-U_FORTIFY_SOURCE>
+                    $<${tenfall_optimised}:-D_FORTIFY_SOURCE=2>)
+
+check_cxx_compiler_flag(-fstack-protector-strong tenfall_has_stack_protector)
+if(tenfall_has_stack_protector)
+  add_compile_options($<${tenfall_optimised}:-fstack-protector-strong>)
+endif()
+
+foreach(flag relro now)
+  check_linker_flag(CXX -Wl,-z,${flag} tenfall_has_z_${flag})
+  if(tenfall_has_z_${flag})
+    add_link_options($<${tenfall_optimised}:LINKER:-z,${flag}>)
+  endif()
+endforeach()
+
+check_pie_supported(LANGUAGES CXX OUTPUT_VARIABLE tenfall_pie_output)
+if(CMAKE_CXX_LINK_PIE_SUPPORTED)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+endif()
