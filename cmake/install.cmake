@@ -1,11 +1,17 @@
-# Where `cmake --install` puts the game, and how `cpack -G DEB` packages it.
-# The version everywhere is the project version of the root CMakeLists.txt.
+# Where `cmake --install` puts the game, and how CPack packages it: the
+# Debian package (`cpack -G DEB`), the Windows zip (`cpack -G ZIP` in the
+# cross build) and the source tarball (`cpack --config
+# CPackSourceConfig.cmake`). The version everywhere is the project version
+# of the root CMakeLists.txt.
 
 # Games go to games/ under the prefix, as Debian puts them in /usr/games
-# (and /usr/local/games); both are on a Debian user's PATH. Windows and macOS
-# have no such place (/usr/local/games is on no Mac user's PATH), so there
-# the program goes with the other binaries.
-if(WIN32 OR APPLE)
+# (and /usr/local/games); both are on a Debian user's PATH. macOS has no
+# such place (/usr/local/games is on no Mac user's PATH), so there the
+# program goes with the other binaries. Windows has none either: there the
+# program sits at the top of the zip, next to its README and licence.
+if(WIN32)
+  set(tenfall_default_gamesdir .)
+elseif(APPLE)
   set(tenfall_default_gamesdir ${CMAKE_INSTALL_BINDIR})
 else()
   set(tenfall_default_gamesdir games)
@@ -14,9 +20,13 @@ set(TENFALL_INSTALL_GAMESDIR ${tenfall_default_gamesdir} CACHE PATH
     "Directory under the install prefix for the tenfall program")
 
 install(TARGETS tenfall RUNTIME DESTINATION ${TENFALL_INSTALL_GAMESDIR})
-if(UNIX)
-  install(FILES ${PROJECT_BINARY_DIR}/doc/tenfall.6
+if(WIN32)
+  install(FILES README.md LICENSE DESTINATION ${TENFALL_INSTALL_GAMESDIR})
+else()
+  install(FILES ${PROJECT_BINARY_DIR}/doc/tenfall.6.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+  install(FILES ${PROJECT_BINARY_DIR}/doc/copyright ${PROJECT_BINARY_DIR}/doc/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
 set(TENFALL_MAINTAINER "Seed 2830afe4 maintainers <maintainers@users.noreply.c-seed-2830afe4.example>"
@@ -34,7 +44,26 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "reaches the top of the screen. Numbers fall faster, and more at a time, as"
   "the score climbs.")
 set(CPACK_STRIP_FILES ON)
-set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git" "/build")
+# Every CPACK_ value reaches cpack as written here, backslashes and all.
+set(CPACK_VERBATIM_VARIABLES ON)
+if(WIN32)
+  # The zip unpacks to tenfall.exe, README.md and LICENSE, with no folder
+  # around them.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+endif()
+
+# The source tarball: what git tracks, so never a build folder, git's own
+# files, npm's downloads, or the inputs a fuzzer run leaves behind.
+set(CPACK_SOURCE_GENERATOR TGZ)
+set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
+string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" tenfall_source_regex "${PROJECT_SOURCE_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES
+  "^${tenfall_source_regex}/\\.git(/|$)"
+  "^${tenfall_source_regex}/build[^/]*/"
+  "^${tenfall_source_regex}/Testing/"
+  "/node_modules/"
+  "/(crash|leak|timeout|oom|slow-unit)-[0-9a-f]+$"
+  "~$" "\\.sw[op]$")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_GENERATOR DEB)
@@ -44,14 +73,18 @@ else()
   set(CPACK_GENERATOR TGZ)
 endif()
 
-# Debian: installed under /usr, so the game lands in /usr/games; the library
-# dependencies are computed by dpkg-shlibdeps from the binary itself.
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Debian: installed under /usr (set in cpack-generators.cmake), so the game
+# lands in /usr/games; the library dependencies are computed by
+# dpkg-shlibdeps from the binary itself.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-generators.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TENFALL_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  include(cmake/debian.cmake)
+endif()
 
 include(CPack)

@@ -22,10 +22,27 @@ trap cleanup EXIT
 
 ctest --test-dir "$dir" --output-on-failure
 
+# The zip a player downloads: made by cpack, it holds the program, the
+# README and the licence and nothing else, and is unpacked to C:\tenfall;
+# the checks below run the program from there.
+version=$(sed -n 's/^project(tenfall VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+zip="$dir/tenfall-$version-win64.zip"
+rm -f "$zip"
+(cd "$dir" && cpack -G ZIP >/dev/null)
+contents=$(/usr/bin/python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip")
+if [ "$contents" != $'LICENSE\nREADME.md\ntenfall.exe' ]; then
+    echo "FAIL: $zip holds:"$'\n'"$contents" >&2
+    exit 1
+fi
+unpacked="$WINEPREFIX/drive_c/tenfall"
+/usr/bin/python3 -m zipfile -e "$zip" "$unpacked"
+exe="$unpacked/tenfall.exe"
+echo "$(basename "$zip"): tenfall.exe, README.md, LICENSE; $(stat -c %s "$zip") bytes"
+
 # Output redirected: one line on stderr (a Windows line, ending in CR LF),
 # nothing on stdout, exit status 1.
 status=0
-"$wine" "$dir/tenfall.exe" </dev/null >"$dir/no-console.out" 2>"$dir/no-console.err" || status=$?
+"$wine" "$exe" </dev/null >"$dir/no-console.out" 2>"$dir/no-console.err" || status=$?
 expected="tenfall: needs a console on standard input and output"
 if [ "$status" -ne 1 ] || [ -s "$dir/no-console.out" ] || [ "$(tr -d "\r" <"$dir/no-console.err")" != "$expected" ]; then
     echo "FAIL: tenfall.exe without a console: status $status, stderr:" >&2
@@ -34,4 +51,4 @@ if [ "$status" -ne 1 ] || [ -s "$dir/no-console.out" ] || [ "$(tr -d "\r" <"$dir
 fi
 echo "tenfall.exe without a console: exit 1 with one line on stderr: ok"
 
-/usr/bin/python3 tests/windows/play_under_wine.py "$dir/tenfall.exe"
+/usr/bin/python3 tests/windows/play_under_wine.py "$exe"

@@ -54,16 +54,17 @@ cmake --build "$dir" -j "$(jobs)" >/dev/null
 echo "--- install into a temporary prefix"
 prefix="$tmp/prefix"
 cmake --install "$dir" --prefix "$prefix" >/dev/null
-expected=$'games/tenfall\nshare/man/man6/tenfall.6'
+expected=$'games/tenfall\nshare/doc/tenfall/changelog.gz\nshare/doc/tenfall/copyright\nshare/man/man6/tenfall.6.gz'
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 [ "$actual" = "$expected" ] || fail "installed files are:"$'\n'"$actual"
 [ -x "$prefix/games/tenfall" ] || fail "games/tenfall is not executable"
 check_refuses "$prefix/games/tenfall"
 
 echo "--- manual page"
-page="$prefix/share/man/man6/tenfall.6"
-grep -q "^\.TH TENFALL 6 .*\"tenfall $version\"" "$page" || fail "the manual page does not name version $version"
-! grep -q "@" "$page" || fail "the manual page has an unfilled @VARIABLE@"
+page="$prefix/share/man/man6/tenfall.6.gz"
+source=$(zcat "$page")
+grep -q "^\.TH TENFALL 6 .*\"tenfall $version\"" <<<"$source" || fail "the manual page does not name version $version"
+! grep -q "@" <<<"$source" || fail "the manual page has an unfilled @VARIABLE@"
 lint=$(mandoc -Tlint -Wwarning "$page" 2>&1) || fail "mandoc: $lint"
 [ -z "$lint" ] || fail "mandoc: $lint"
 lexgrog "$page" >/dev/null || fail "lexgrog finds no NAME line"
@@ -96,7 +97,7 @@ for dep in $(tr ',' '\n' <<<"$depends" | sed 's/(.*)//; s/|.*//; s/ //g'); do
     esac
 done
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}' | grep -v '/$' | sort)
-[ "$contents" = $'./usr/games/tenfall\n./usr/share/man/man6/tenfall.6' ] ||
+[ "$contents" = $'./usr/games/tenfall\n./usr/share/doc/tenfall/changelog.Debian.gz\n./usr/share/doc/tenfall/changelog.gz\n./usr/share/doc/tenfall/copyright\n./usr/share/man/man6/tenfall.6.gz' ] ||
     fail "package contents are:"$'\n'"$contents"
 dpkg-deb -I "$deb"
 
@@ -108,12 +109,12 @@ dpkg-query -W -f='${Status}' tenfall | grep -q "install ok installed" || fail "t
 check_refuses /usr/games/tenfall
 # Some minimal systems tell dpkg to leave out manual pages.
 if ! grep -rqs '^path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg /etc/dpkg/dpkg.cfg.d; then
-    [ -f /usr/share/man/man6/tenfall.6 ] || fail "the manual page was not installed"
+    [ -f /usr/share/man/man6/tenfall.6.gz ] || fail "the manual page was not installed"
 fi
 dpkg_retry -r tenfall || fail "dpkg -r failed"
 installed=0
 [ ! -e /usr/games/tenfall ] || fail "/usr/games/tenfall is still there after dpkg -r"
-[ ! -e /usr/share/man/man6/tenfall.6 ] || fail "the manual page is still there after dpkg -r"
+[ ! -e /usr/share/man/man6/tenfall.6.gz ] || fail "the manual page is still there after dpkg -r"
 ! dpkg-query -W -f='${Status}' tenfall 2>/dev/null | grep -q "install ok installed" ||
     fail "tenfall is still installed"
 echo "package $(basename "$deb") installs, runs and removes cleanly"
