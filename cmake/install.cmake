@@ -52,8 +52,10 @@ if(WIN32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 endif()
 
-# The source tarball: what git tracks, so never a build folder, git's own
-# files, npm's downloads, or the inputs a fuzzer run leaves behind.
+# The source tarball: the source tree less what building and testing leave
+# in it (build folders, npm's downloads, the inputs a fuzzer run saves,
+# editor backups) and git's own files. The patterns are anchored at the
+# source folder, so that a checkout under a folder named build* still packs.
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION})
 string(REGEX REPLACE "([][+.*()^$?|\\])" "\\\\\\1" tenfall_source_regex "${PROJECT_SOURCE_DIR}")
