@@ -53,7 +53,8 @@ string(STRIP "${debian_changelog}" debian_changelog)
 set(debian_dir ${PROJECT_BINARY_DIR}/debian)
 file(WRITE ${debian_dir}/changelog.Debian "${debian_changelog}\n")
 tenfall_gzip(${debian_dir}/changelog.Debian ${debian_dir}/changelog.Debian.gz)
-add_custom_target(tenfall_debian_changelog ALL DEPENDS ${debian_dir}/changelog.Debian.gz)
+add_custom_target(tenfall_debian_changelog DEPENDS ${debian_dir}/changelog.Debian.gz)
+add_dependencies(tenfall tenfall_debian_changelog)
 
 # Run by cpack on the staged files, before they are packed.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian-prepare.cmake.in ${debian_dir}/prepare.cmake @ONLY)
