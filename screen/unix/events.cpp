@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include "screen/console.h"
@@ -41,9 +42,17 @@ void noteResized(int)
 
 // Neither end may block the game (the handler writes to a full pipe, the
 // wait drains an empty one), and neither belongs to a program the game starts.
+// The wait watches the pipe with select, which cannot take a descriptor of
+// FD_SETSIZE or more: a parent that left that many open gets a game that
+// does not notice resizes rather than one that overruns select's set.
 bool openWakePipe()
 {
     if (pipe(wakePipe) != 0) {
+        return false;
+    }
+    if (wakePipe[0] >= FD_SETSIZE || wakePipe[1] >= FD_SETSIZE) {
+        close(wakePipe[0]);
+        close(wakePipe[1]);
         return false;
     }
     for (int fd : wakePipe) {

@@ -4,7 +4,8 @@
 //
 // select, not poll: macOS's poll does not wait on terminal devices at all (it
 // answers POLLNVAL at once), while select works on a terminal on every Unix.
-// Both descriptors are far below FD_SETSIZE.
+// The wake pipe is made only below FD_SETSIZE (events.cpp); standard input
+// is 0.
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +16,7 @@
 
 #include "screen/console.h"
 #include "screen/keydecoder.h"
-#include "screen/unix/poll_slice.h"
+#include "screen/unix/wait_slice.h"
 #include "screen/unix/terminal_state.h"
 
 namespace {
@@ -80,7 +81,7 @@ bool consoleKeyWaiting(int timeoutMs)
         timeval slice{};
         timeval* limit = nullptr;
         if (wait >= 0) {
-            int ms = pollSlice(wait);
+            int ms = waitSlice(wait);
             slice.tv_sec = ms / 1000;
             slice.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
             limit = &slice;

@@ -62,16 +62,21 @@ double childCpuSeconds()
 
 TEST(Signals, EveryWayOutGivesTheTerminalBack)
 {
-    struct { const char* name; int signal; std::string viaTerminal; } cases[] = {
+    // The last case starts the game with so many descriptors open that its
+    // own would be past what select can watch.
+    struct { const char* name; int signal; std::string viaTerminal; int leaked = 0; } cases[] = {
         {"Ctrl-C", SIGINT, "\x03"},
         {"SIGTERM", SIGTERM, ""},
         {"SIGHUP", SIGHUP, ""},
         {"SIGQUIT", SIGQUIT, ""},
+        {"Ctrl-C, started with 1100 descriptors open", SIGINT, "\x03", 1100},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ptyGame game;
-        ASSERT_TRUE(launch(game));
+        launchOptions options;
+        options.openDescriptors = c.leaked;
+        ASSERT_TRUE(launch(game, options));
         ASSERT_TRUE(startPlaying(game));
         if (c.viaTerminal.empty()) {
             kill(game.pid, c.signal);
@@ -205,15 +210,19 @@ TEST(ApplePoll, GamePlaysAndSleepsWhenPollCannotWaitOnTheTerminal)
     options.speedUp = 4;
     ASSERT_TRUE(launch(game, options));
     ASSERT_TRUE(startPlaying(game));
-    auto shown = std::chrono::steady_clock::now();
     sendKeys(game, "\x1b[C");
     EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; }))
         << "the bracket moves right";
 
-    int before = digitCount(game);
-    ASSERT_TRUE(waitUntil(game, [&] { return digitCount(game) > before; }, interval + 600)) << "no tick in time";
-    auto tickedAfter = std::chrono::steady_clock::now() - shown;
-    EXPECT_GE(tickedAfter, std::chrono::milliseconds(interval - 50)) << "the tick came early";
+    // Two ticks seen the same way, so that how late this test notices each
+    // one does not count.
+    std::chrono::steady_clock::time_point seen[2];
+    for (auto& when : seen) {
+        int before = digitCount(game);
+        ASSERT_TRUE(waitUntil(game, [&] { return digitCount(game) > before; }, interval + 600)) << "no tick in time";
+        when = std::chrono::steady_clock::now();
+    }
+    EXPECT_GE(seen[1] - seen[0], std::chrono::milliseconds(interval - 50)) << "the tick came early";
     EXPECT_FALSE(screenChangesWithin(game, interval / 2)) << "nothing but ticks is drawn";
 
     sendKeys(game, "\x03");

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,6 +149,15 @@ bool launch(ptyGame& game, const launchOptions& options)
             sigaddset(&blocked, s);
         }
         sigprocmask(SIG_BLOCK, &blocked, nullptr);
+        if (options.openDescriptors > 0) {
+            rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = limit.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &limit);
+            for (int fd = STDERR_FILENO + 1; fd <= STDERR_FILENO + options.openDescriptors; ++fd) {
+                dup2(STDERR_FILENO, fd);
+            }
+        }
         for (const std::string& assignment : options.environment) {
             putenv(const_cast<char*>(assignment.c_str()));
         }

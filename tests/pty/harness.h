@@ -39,6 +39,9 @@ struct launchOptions {
     std::string binary;
     // Signals the game starts with blocked, as a parent's mask is inherited.
     std::vector<int> blockedSignals;
+    // Descriptors the game inherits open above standard error, as from a
+    // parent that leaks them.
+    int openDescriptors = 0;
     // The emulator erases the screen in its default colours, not the current
     // background, as GNU screen does with its stock settings.
     bool eraseInDefaultColours = false;
