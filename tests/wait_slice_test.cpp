@@ -1,26 +1,26 @@
 // The game's waits for its next tick must end on time although the kernel
-// may let a poll oversleep by a thousandth of its timeout (at most 100 ms).
+// may let a wait oversleep by a thousandth of its timeout (at most 100 ms).
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "screen/unix/poll_slice.h"
+#include "screen/unix/wait_slice.h"
 
 namespace {
 
-// The latest a poll of `timeoutMs` may end, in ms after it began. Below
+// The latest a wait of `timeoutMs` may end, in ms after it began. Below
 // 50 us, the timer slack of an ordinary task is what counts.
 double latestEnd(int timeoutMs)
 {
     return timeoutMs + std::max(0.05, std::min(timeoutMs / 1000.0, 100.0));
 }
 
-TEST(PollSlice, NeverSleepsPastTheDeadlineButBarelyAfterIt)
+TEST(WaitSlice, NeverSleepsPastTheDeadlineButBarelyAfterIt)
 {
     for (int wait = 1; wait <= 200000; ++wait) {
-        int slice = pollSlice(wait);
-        ASSERT_GE(slice, 1) << wait << " ms left: a zero poll would spin";
+        int slice = waitSlice(wait);
+        ASSERT_GE(slice, 1) << wait << " ms left: a zero wait would spin";
         ASSERT_LE(slice, wait) << wait;
         if (wait > 10) {
             ASSERT_LT(latestEnd(slice), wait) << wait << " ms left: the slack runs past the deadline";
@@ -30,17 +30,17 @@ TEST(PollSlice, NeverSleepsPastTheDeadlineButBarelyAfterIt)
     }
 }
 
-TEST(PollSlice, ATickIsReachedInAFewPolls)
+TEST(WaitSlice, ATickIsReachedInAFewWaits)
 {
     for (int wait : {250, 1000, 3000, 4100, 60000}) {
         double left = wait;
-        int polls = 0;
-        while (left > 0.06 && polls < 10) {
-            int slice = pollSlice(static_cast<int>(left));
+        int waits = 0;
+        while (left > 0.06 && waits < 10) {
+            int slice = waitSlice(static_cast<int>(left));
             left -= slice == static_cast<int>(left) ? left + 0.05 : latestEnd(slice);
-            ++polls;
+            ++waits;
         }
-        EXPECT_LE(polls, 3) << wait;
+        EXPECT_LE(waits, 3) << wait;
         EXPECT_GE(left, -0.06) << wait;
     }
 }
