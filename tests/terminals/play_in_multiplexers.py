@@ -152,8 +152,10 @@ def play(tmux, name, command, status_file):
 
     stack = min((i for i in range(10) if top_of(pane, i) is not None), key=lambda i: abs(i - 6))
     pane.keys(*(["Right"] * (stack - 6) + ["Left"] * (6 - stack) + ["Enter"]))
-    x, y = stack_column(stack), top_of(pane, stack)
-    pane.wait_for("the pick shown", lambda: pane.cell(x, y)[1:] == (YELLOW, LIGHT_RED))
+    # A drop may land on the stack before Enter does, so the pick is
+    # looked for anywhere in the stack's column.
+    x = stack_column(stack)
+    pane.wait_for("the pick shown", lambda: any(pane.cell(x, y)[1:] == (YELLOW, LIGHT_RED) for y in range(HEIGHT - 1)))
 
     pane.keys("C-c")
     deadline = time.monotonic() + 10
