@@ -11,8 +11,12 @@
 file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 string(REGEX MATCHALL "\n## \\[[0-9.]+\\] - [0-9]+-[0-9]+-[0-9]+" releases "${changelog}")
+# Without an entry for this version the game still builds; only the Debian
+# package, which needs one, cannot be made until the entry is written.
 if(NOT releases MATCHES "^\n## \\[${PROJECT_VERSION}\\]")
-  message(FATAL_ERROR "CHANGELOG.md does not start with a dated entry \"## [${PROJECT_VERSION}] - YYYY-MM-DD\"")
+  message(WARNING "CHANGELOG.md does not start with a dated entry \"## [${PROJECT_VERSION}] - YYYY-MM-DD\": "
+                  "no Debian package can be made until it does")
+  set(releases "")
 endif()
 
 set(weekdays Sun Mon Tue Wed Thu Fri Sat)
@@ -51,10 +55,12 @@ endforeach()
 string(STRIP "${debian_changelog}" debian_changelog)
 
 set(debian_dir ${PROJECT_BINARY_DIR}/debian)
-file(WRITE ${debian_dir}/changelog.Debian "${debian_changelog}\n")
-tenfall_gzip(${debian_dir}/changelog.Debian ${debian_dir}/changelog.Debian.gz)
-add_custom_target(tenfall_debian_changelog DEPENDS ${debian_dir}/changelog.Debian.gz)
-add_dependencies(tenfall tenfall_debian_changelog)
+if(releases)
+  file(WRITE ${debian_dir}/changelog.Debian "${debian_changelog}\n")
+  tenfall_gzip(${debian_dir}/changelog.Debian ${debian_dir}/changelog.Debian.gz)
+  add_custom_target(tenfall_debian_changelog DEPENDS ${debian_dir}/changelog.Debian.gz)
+  add_dependencies(tenfall tenfall_debian_changelog)
+endif()
 
 # Run by cpack on the staged files, before they are packed.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian-prepare.cmake.in ${debian_dir}/prepare.cmake @ONLY)

@@ -17,3 +17,11 @@ need_packages() {
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
+
+# The version in its one place, project(tenfall VERSION ...) in CMakeLists.txt.
+project_version() {
+    local version
+    version=$(sed -n 's/^project(tenfall VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    [ -n "$version" ] || { echo "no project version in CMakeLists.txt" >&2; return 1; }
+    echo "$version"
+}

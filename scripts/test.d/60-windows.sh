@@ -25,7 +25,7 @@ ctest --test-dir "$dir" --output-on-failure
 # The zip a player downloads: made by cpack, it holds the program, the
 # README and the licence and nothing else, and is unpacked to C:\tenfall;
 # the checks below run the program from there.
-version=$(sed -n 's/^project(tenfall VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(project_version)
 zip="$dir/tenfall-$version-win64.zip"
 rm -f "$zip"
 (cd "$dir" && cpack -G ZIP >/dev/null)

@@ -7,8 +7,7 @@ need_packages cmake g++ dpkg-dev file man-db groff-base mandoc
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-version=$(sed -n 's/^project(tenfall VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "no project version in CMakeLists.txt"; exit 1; }
+version=$(project_version)
 dir=build-pkg
 tmp=$(mktemp -d)
 installed=0

@@ -9,7 +9,7 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-version=$(sed -n 's/^project(tenfall VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(project_version)
 dir=build-source
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
