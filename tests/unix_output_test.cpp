@@ -16,11 +16,11 @@ TEST(UnixOutput, TextOffTheGameScreenSendsNothing)
     consoleClear();
     consoleFlush();
     capturedOutput().clear();
-    for (coord at : {coord{70, 3}, coord{-1, 0}, coord{5, 25}, coord{0, -1}}) {
+    for (coord at : {coord{screenWidth, 3}, coord{-1, 0}, coord{5, screenHeight}, coord{0, -1}}) {
         consoleMove(at.x, at.y);
         consoleWrite("x");
     }
-    consoleMove(0, 24);
+    consoleMove(0, screenHeight - 1);
     consoleWrite("\n");
     consoleFlush();
     EXPECT_EQ(capturedOutput(), "");

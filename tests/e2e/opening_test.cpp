@@ -164,16 +164,18 @@ TEST_F(OpeningScreen, ColoursAndGlyphs)
     ASSERT_TRUE(startPlaying(game));
     EXPECT_EQ(textAt(game, readoutColumn, hintRow, 24), "<-- Left/A   Right/D -->");
     EXPECT_EQ(foregroundAt(game, readoutColumn, hintRow), palette::grey);
-    for (int row = 0; row < 25; ++row) {
-        EXPECT_EQ(charAt(game, 8, row), U'\u2502') << row;
-        EXPECT_EQ(foregroundAt(game, 39, row), palette::cyan) << row;
-        EXPECT_EQ(backgroundAt(game, 39, row), palette::black) << row;
+    for (int row = 0; row < screenHeight; ++row) {
+        EXPECT_EQ(charAt(game, frameLeftColumn, row), U'\u2502') << row;
+        EXPECT_EQ(foregroundAt(game, frameRightColumn, row), palette::cyan) << row;
+        EXPECT_EQ(backgroundAt(game, frameRightColumn, row), palette::black) << row;
     }
-    EXPECT_EQ(charAt(game, 24, 10), U'\u2551');
-    EXPECT_EQ(charAt(game, 24, 24), U'\u2559');
-    EXPECT_EQ(charAt(game, 25, 24), U'\u2500');
-    EXPECT_EQ(charAt(game, 26, 24), U'\u255C');
-    EXPECT_EQ(foregroundAt(game, 26, 24), palette::green);
+    const int cursor = 5;    // the stack a game starts on
+    const int sideRow = 10;  // any row of the bracket's sides above its foot
+    EXPECT_EQ(charAt(game, bracketLeftColumn(cursor), sideRow), U'\u2551');
+    EXPECT_EQ(charAt(game, bracketLeftColumn(cursor), bracketFootRow), U'\u2559');
+    EXPECT_EQ(charAt(game, stackColumn(cursor), bracketFootRow), U'\u2500');
+    EXPECT_EQ(charAt(game, bracketRightColumn(cursor), bracketFootRow), U'\u255C');
+    EXPECT_EQ(foregroundAt(game, bracketRightColumn(cursor), bracketFootRow), palette::green);
     EXPECT_EQ(foregroundAt(game, readoutColumn, sumRow), palette::yellow);
     EXPECT_EQ(backgroundAt(game, 60, 20), palette::black) << "cleared to black, not the terminal's default";
 }
