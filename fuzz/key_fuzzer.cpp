@@ -23,16 +23,6 @@ namespace {
 constexpr unsigned char tickByte = 0xFF;   // a drop tick falls
 constexpr unsigned char pauseByte = 0xFE;  // the wait for the rest of an escape sequence runs out
 
-// A stack's cells, bottom first, read in place: copying each stack to walk
-// it, as the stack's own interface would need, took most of every run.
-const std::deque<cell>& cellsOf(const cellStack& stack)
-{
-    struct opened : cellStack {
-        static const std::deque<cell>& of(const cellStack& s) { return s.*&opened::c; }
-    };
-    return opened::of(stack);
-}
-
 int cellsOnBoard(const cellStack* stacks)
 {
     int cells = 0;
@@ -51,28 +41,6 @@ int selectedSum(const cellStack* stacks)
         }
     }
     return sum;
-}
-
-// Stack i's column shows exactly its cells, bottom to top, with the top
-// yellow, the rest grey, selected ones yellow on light red, and blanks above.
-bool columnShown(const cellStack* stacks, int i)
-{
-    const std::deque<cell>& cells = cellsOf(stacks[i]);
-    int n = static_cast<int>(cells.size());
-    int x = stackColumn(i);
-    for (int row = 0; row <= cellRow(n); ++row) {
-        if (fakeAt(x, row).ch != ' ') {
-            return false;
-        }
-    }
-    for (int k = 0; k < n; ++k) {
-        const cell& c = cells[static_cast<size_t>(k)];
-        int colour = c.selected ? attribute(yellow, lightRed) : (k == n - 1 ? yellow : lightGrey);
-        if (fakeAt(x, cellRow(k)) != glyph{static_cast<char>('0' + c.value), colour}) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // "SUM: " and the sum on its readout row, with a blank after a single digit.
@@ -103,7 +71,7 @@ void checkInvariants(const game& state, int dropped)
     require(sumShown(state.sum), "sum shown as it is");
     for (int i = 0; i < stackCount; ++i) {
         require(state.stacks[i].size() <= stackCapacity, "no stack over 24 cells");
-        require(columnShown(state.stacks, i), "the screen's columns match the board");
+        require(columnMatches(state.stacks, i), "the screen's columns match the board");
     }
     require(state.score == dropped - cellsOnBoard(state.stacks), "score equals the cells removed");
     require(fakeAt(bracketLeftColumn(state.cursor), bracketFootRow).ch == glyphBracketLeft, "bracket under the cursor");
