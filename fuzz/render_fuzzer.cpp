@@ -15,12 +15,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
 
 #include <vterm.h>
 
 #include "captured_output.h"
+#include "erase_in_default_colours.h"
 #include "screen/console.h"
 #include "screen/grid.h"
 #include "screen/screen.h"
@@ -70,13 +72,16 @@ call callOf(std::uint8_t byte)
 }
 
 // Every glyph the game writes: printable ASCII, the box glyphs and newline.
-constexpr std::string_view boxGlyphs = "\xB3\xBA\xD3\xC4\xBD";
-constexpr int glyphCount = 95 + 5 + 1;
+constexpr char boxGlyphs[] = {glyphFrame, glyphBracketSide, glyphBracketLeft, glyphBracketMiddle, glyphBracketRight};
+constexpr int boxGlyphCount = static_cast<int>(std::size(boxGlyphs));
+constexpr int glyphCount = 95 + boxGlyphCount + 1;
 
 char glyphFor(std::uint8_t byte)
 {
     int n = byte % glyphCount;
-    return n < 95 ? static_cast<char>(' ' + n) : n < 100 ? boxGlyphs[static_cast<size_t>(n - 95)] : '\n';
+    return n < 95                   ? static_cast<char>(' ' + n)
+           : n < 95 + boxGlyphCount ? boxGlyphs[n - 95]
+                                    : '\n';
 }
 
 // What a cell must show: a character and palette indices, -1 for the
@@ -144,27 +149,16 @@ int moved(VTermRect dest, VTermRect, void*)
     return 0;  // the screen then reports the area as damaged too
 }
 
-int paletteOf(int consoleColour)
+// The character a glyph shows: its Unicode character, or without UTF-8 the
+// one-byte ASCII stand-in.
+char32_t shownAs(const model& m, char ch)
 {
-    // Console colours run blue-green-red, the terminal's palette red-green-blue.
-    static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-    return (consoleColour & 8) + ansi[consoleColour & 7];
-}
-
-char32_t decodeUtf8(std::string_view text)
-{
-    auto lead = static_cast<unsigned char>(text[0]);
-    int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int i = 1; i < length; ++i) {
-        code = (code << 6) | (static_cast<unsigned char>(text[static_cast<size_t>(i)]) & 0x3F);
-    }
-    return code;
+    return m.utf8 ? glyphCodePoint(ch) : static_cast<unsigned char>(glyphText(ch, false)[0]);
 }
 
 expected cellOf(const model& m, char ch, int attribute)
 {
-    return expected{decodeUtf8(glyphText(ch, m.utf8)), paletteOf(attribute & 15), paletteOf(attribute >> 4), true};
+    return expected{shownAs(m, ch), paletteIndex(attribute & 15), paletteIndex(attribute >> 4), true};
 }
 
 VTerm* terminal()
@@ -184,24 +178,19 @@ VTerm* terminal()
 
 // The terminal's own bytes, as a pseudo-terminal passes them on: output
 // post-processing stays on in game mode, so a newline arrives as CR LF.
-// libvterm always erases in the current background; a terminal without
-// back-colour erase is played by erasing in the default colours, the pen
-// saved and restored around it.
 void feed(std::string_view bytes)
 {
-    constexpr std::string_view erase = "\x1b[2J";
     static std::string translated;
     translated.clear();
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        char c = bytes[i];
+    for (char c : bytes) {
         if (c == '\n') {
             translated += "\r\n";
-        } else if (c == '\x1b' && !current.erasesInColour && bytes.compare(i, erase.size(), erase) == 0) {
-            translated += "\x1b" "7\x1b[0m\x1b[2J\x1b" "8";
-            i += erase.size() - 1;
         } else {
             translated += c;
         }
+    }
+    if (!current.erasesInColour) {
+        eraseInDefaultColours(translated);
     }
     vterm_input_write(terminal(), translated.data(), translated.size());
 }

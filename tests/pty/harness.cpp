@@ -16,6 +16,8 @@
 
 #include <vterm.h>
 
+#include "erase_in_default_colours.h"
+
 namespace {
 
 using clock = std::chrono::steady_clock;
@@ -33,18 +35,12 @@ void feed(ptyGame& game, std::string_view received)
         vterm_input_write(game.vt, received.data(), received.size());
         return;
     }
-    // libvterm erases in the current background; each erase of the whole
-    // screen goes to it between a save and a restore of the cursor and
-    // colours, with the colours reset in between.
-    static const std::string erase = "\x1b[2J", inDefaultColours = "\x1b" "7\x1b[m\x1b[2J\x1b" "8";
     std::string bytes = game.unfed + std::string(received);
     game.unfed.clear();
-    for (size_t at = bytes.find(erase); at != std::string::npos; at = bytes.find(erase, at)) {
-        bytes.replace(at, erase.size(), inDefaultColours);
-        at += inDefaultColours.size();
-    }
-    for (size_t keep = erase.size() - 1; keep > 0; --keep) {
-        if (bytes.ends_with(erase.substr(0, keep))) {
+    eraseInDefaultColours(bytes);
+    // An erase split between two reads is held back until it is whole.
+    for (size_t keep = eraseWholeScreen.size() - 1; keep > 0; --keep) {
+        if (bytes.ends_with(eraseWholeScreen.substr(0, keep))) {
             game.unfed = bytes.substr(bytes.size() - keep);
             bytes.resize(bytes.size() - keep);
             break;
