@@ -39,14 +39,15 @@ void feed(ptyGame& game, std::string_view received)
     game.unfed.clear();
     eraseInDefaultColours(bytes);
     // An erase split between two reads is held back until it is whole.
+    size_t whole = bytes.size();
     for (size_t keep = eraseWholeScreen.size() - 1; keep > 0; --keep) {
         if (bytes.ends_with(eraseWholeScreen.substr(0, keep))) {
-            game.unfed = bytes.substr(bytes.size() - keep);
-            bytes.resize(bytes.size() - keep);
+            whole -= keep;
+            game.unfed = bytes.substr(whole);
             break;
         }
     }
-    vterm_input_write(game.vt, bytes.data(), bytes.size());
+    vterm_input_write(game.vt, bytes.data(), whole);
 }
 
 // Reads what the game has written within `ms` and feeds it to the emulator.
