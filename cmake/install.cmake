@@ -21,7 +21,8 @@ set(TENFALL_INSTALL_GAMESDIR ${tenfall_default_gamesdir} CACHE PATH
 
 install(TARGETS tenfall RUNTIME DESTINATION ${TENFALL_INSTALL_GAMESDIR})
 if(WIN32)
-  install(FILES README.md LICENSE DESTINATION ${TENFALL_INSTALL_GAMESDIR})
+  install(FILES ${PROJECT_BINARY_DIR}/doc/README.txt ${PROJECT_BINARY_DIR}/doc/LICENSE.txt
+          DESTINATION ${TENFALL_INSTALL_GAMESDIR})
 else()
   install(FILES ${PROJECT_BINARY_DIR}/doc/tenfall.6.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
@@ -47,8 +48,8 @@ set(CPACK_STRIP_FILES ON)
 # Every CPACK_ value reaches cpack as written here, backslashes and all.
 set(CPACK_VERBATIM_VARIABLES ON)
 if(WIN32)
-  # The zip unpacks to tenfall.exe, README.md and LICENSE, with no folder
-  # around them.
+  # The zip unpacks to tenfall.exe, README.txt and LICENSE.txt, with no
+  # folder around them.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 endif()
 

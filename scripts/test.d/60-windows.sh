@@ -23,21 +23,43 @@ trap cleanup EXIT
 ctest --test-dir "$dir" --output-on-failure
 
 # The zip a player downloads: made by cpack, it holds the program, the
-# README and the licence and nothing else, and is unpacked to C:\tenfall;
-# the checks below run the program from there.
+# Windows README and the licence, both with Windows line ends, and nothing
+# else, and is unpacked to C:\tenfall; the checks below run the program
+# from there. The README names no file the zip does not hold.
 version=$(project_version)
 zip="$dir/tenfall-$version-win64.zip"
 rm -f "$zip"
 (cd "$dir" && cpack -G ZIP >/dev/null)
-contents=$(/usr/bin/python3 -c 'import sys, zipfile; print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip")
-if [ "$contents" != $'LICENSE\nREADME.md\ntenfall.exe' ]; then
-    echo "FAIL: $zip holds:"$'\n'"$contents" >&2
-    exit 1
-fi
+/usr/bin/python3 - "$zip" <<'CHECK'
+import re, sys, zipfile
+zip = zipfile.ZipFile(sys.argv[1])
+names = sorted(zip.namelist())
+if names != ["LICENSE.txt", "README.txt", "tenfall.exe"]:
+    sys.exit(f"FAIL: {sys.argv[1]} holds {names}")
+for text in ("LICENSE.txt", "README.txt"):
+    if re.search(rb"(?<!\r)\n", zip.read(text)):
+        sys.exit(f"FAIL: {text} has a line that does not end in CR LF")
+named = set(re.findall(r"[\w.-]+\.(?:txt|md|svg|exe|html)\b", zip.read("README.txt").decode()))
+if not named <= set(names):
+    sys.exit(f"FAIL: README.txt names files the zip does not hold: {sorted(named - set(names))}")
+CHECK
 unpacked="$WINEPREFIX/drive_c/tenfall"
 /usr/bin/python3 -m zipfile -e "$zip" "$unpacked"
 exe="$unpacked/tenfall.exe"
-echo "$(basename "$zip"): tenfall.exe, README.md, LICENSE; $(stat -c %s "$zip") bytes"
+echo "$(basename "$zip"): tenfall.exe, README.txt, LICENSE.txt (CR LF); $(stat -c %s "$zip") bytes"
+
+# Without the GoogleTest sources the cross build leaves the tests out with a
+# warning, as the native build does, and still makes the game.
+nogtest="$dir-without-gtest"
+rm -rf "$nogtest"
+cmake -S . -B "$nogtest" --toolchain cmake/mingw-w64.cmake -DTENFALL_WERROR=ON \
+    -DTENFALL_GTEST_SOURCE="$nogtest/no-such-folder" >/dev/null 2>"$nogtest.err" ||
+    { cat "$nogtest.err" >&2; echo "FAIL: the cross build stops without GoogleTest" >&2; exit 1; }
+grep -q "GoogleTest sources not found" "$nogtest.err" ||
+    { cat "$nogtest.err" >&2; echo "FAIL: no warning that the tests are left out" >&2; exit 1; }
+cmake --build "$nogtest" --target tenfall -j "$(jobs)" >/dev/null
+rm -rf "$nogtest" "$nogtest.err"
+echo "cross build without GoogleTest: a warning, and the game is built: ok"
 
 # Output redirected: one line on stderr (a Windows line, ending in CR LF),
 # nothing on stdout, exit status 1.
