@@ -10,7 +10,9 @@ build=build
 if [ ! -f "$build/CMakeCache.txt" ]; then
     echo "play.sh: configuring a build of tenfall in $build/"
     # CMake's own chatter is left out; its warnings and errors come through.
-    cmake -S . -B "$build" -DTENFALL_TESTS=OFF >/dev/null
+    # A failed configure leaves a cache and no build system: the cache goes,
+    # so that the next run configures again instead of failing to build.
+    cmake -S . -B "$build" -DTENFALL_TESTS=OFF >/dev/null || { rm -f "$build/CMakeCache.txt"; exit 1; }
 fi
 
 # A build with nothing to do only reports its targets as built: those lines
