@@ -51,14 +51,15 @@ echo "$(basename "$zip"): tenfall.exe, README.txt, LICENSE.txt (CR LF); $(stat -
 # Without the GoogleTest sources the cross build leaves the tests out with a
 # warning, as the native build does, and still makes the game.
 nogtest="$dir-without-gtest"
+err="$dir/without-gtest.err"
 rm -rf "$nogtest"
 cmake -S . -B "$nogtest" --toolchain cmake/mingw-w64.cmake -DTENFALL_WERROR=ON \
-    -DTENFALL_GTEST_SOURCE="$nogtest/no-such-folder" >/dev/null 2>"$nogtest.err" ||
-    { cat "$nogtest.err" >&2; echo "FAIL: the cross build stops without GoogleTest" >&2; exit 1; }
-grep -q "GoogleTest sources not found" "$nogtest.err" ||
-    { cat "$nogtest.err" >&2; echo "FAIL: no warning that the tests are left out" >&2; exit 1; }
+    -DTENFALL_GTEST_SOURCE="$nogtest/no-such-folder" >/dev/null 2>"$err" ||
+    { cat "$err" >&2; echo "FAIL: the cross build stops without GoogleTest" >&2; exit 1; }
+grep -q "GoogleTest sources not found" "$err" ||
+    { cat "$err" >&2; echo "FAIL: no warning that the tests are left out" >&2; exit 1; }
 cmake --build "$nogtest" --target tenfall -j "$(jobs)" >/dev/null
-rm -rf "$nogtest" "$nogtest.err"
+rm -rf "$nogtest" "$err"
 echo "cross build without GoogleTest: a warning, and the game is built: ok"
 
 # Output redirected: one line on stderr (a Windows line, ending in CR LF),
