@@ -162,8 +162,10 @@ document.addEventListener('touchstart', () => {
 function fit() {
   const screen = term.element.querySelector('.xterm-screen');
   const pad = document.getElementById('pad');
+  const padHeight = pad.offsetParent === null ? 0 : pad.offsetHeight;
+  document.body.style.paddingBottom = `${padHeight}px`;
   const width = window.innerWidth - 8;
-  const height = window.innerHeight - 8 - (pad.offsetParent === null ? 0 : pad.offsetHeight);
+  const height = window.innerHeight - 8 - padHeight;
   let size = term.options.fontSize;
   size = Math.min(32, Math.max(4, size * Math.min(width / screen.offsetWidth, height / screen.offsetHeight)));
   for (size = Math.floor(size * 2) / 2; size > 4; size -= 0.5) {
