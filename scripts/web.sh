@@ -34,8 +34,9 @@ fi
 # emscripten's compiler runs on node and needs Debian's node modules (acorn),
 # which a node from elsewhere does not look for.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+mkdir -p "$base"
 emcmake cmake -S . -B "$base/cmake" -DCMAKE_BUILD_TYPE=Release -DTENFALL_TESTS=OFF \
-    -DTENFALL_WERROR=ON >/dev/null
+    -DTENFALL_WERROR=ON >"$base/configure.log" 2>&1 || { cat "$base/configure.log" >&2; exit 1; }
 cmake --build "$base/cmake" -j "$(jobs)" --target tenfall >/dev/null
 
 site=$base/site
