@@ -104,14 +104,19 @@ test('arrows and A/D move the bracket, Enter picks, and a ten removes and scores
 
 // At a hundred times the speed, so that the game is over in seconds.
 test('the touch buttons on a 360 px phone; No ends the game and a key starts it afresh', async () => {
-  const phone = await open({ device: devices['Galaxy S5'], speedUp: 100 });
-  await showing(phone, 'Press any key to play');
-  const [[, terminal], ...boxes] = await phone.evaluate(() => [...document.querySelectorAll('.xterm-screen, #pad button')]
-    .map((e) => [e.getAttribute('aria-label') ?? e.textContent, e.getBoundingClientRect().toJSON()]));
-  assert.ok(terminal.right <= 360, `the terminal is ${terminal.width} px wide`);
-  assert.deepEqual(boxes.map(([name]) => name).sort(), ['Left', 'No', 'Pick', 'Right', 'Unpick', 'Yes']);
-  for (const [name, box] of boxes) {
-    assert.ok(box.height >= 44 && box.width >= 44 && box.bottom <= 640 && box.top >= terminal.bottom, name);
+  let phone;
+  for (const device of [devices['Galaxy S5 landscape'], devices['Galaxy S5']]) {
+    phone = await open({ device, speedUp: 100 });
+    await showing(phone, 'Press any key to play');
+    const [[, terminal], ...boxes] = await phone.evaluate(() => [...document.querySelectorAll('.xterm-screen, #pad button')]
+      .map((e) => [e.getAttribute('aria-label') ?? e.textContent, e.getBoundingClientRect().toJSON()]));
+    const { width, height } = device.viewport;
+    assert.ok(terminal.right <= width, `the terminal is ${terminal.width} px wide in ${width}`);
+    assert.deepEqual(boxes.map(([name]) => name).sort(), ['Left', 'No', 'Pick', 'Right', 'Unpick', 'Yes']);
+    for (const [name, box] of boxes) {
+      assert.ok(box.height >= 44 && box.width >= 44 && box.bottom <= height && box.top >= terminal.bottom,
+        `${name} is a thumb's size, on screen, below the terminal, at ${width}x${height}`);
+    }
   }
   const tap = (name) => phone.tap(`#pad button[aria-label=${name}], #pad button[data-key=${name.toLowerCase()}]`);
   await tap('Yes');

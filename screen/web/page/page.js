@@ -162,7 +162,7 @@ document.addEventListener('touchstart', () => {
 function fit() {
   const screen = term.element.querySelector('.xterm-screen');
   const pad = document.getElementById('pad');
-  const padHeight = pad.offsetParent === null ? 0 : pad.offsetHeight;
+  const padHeight = pad.offsetHeight;  // 0 while it is not shown
   document.body.style.paddingBottom = `${padHeight}px`;
   const width = window.innerWidth - 8;
   const height = window.innerHeight - 8 - padHeight;
