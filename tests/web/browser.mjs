@@ -57,14 +57,14 @@ export const readScreen = (page) => page.evaluate(() => [...Array(25).keys()].ma
 }));
 
 // The first screen that passes `test`, waited for at most `timeoutMs`.
-export async function waitForScreen(page, test, what, timeoutMs = 5000) {
+export async function waitForScreen(page, test, timeoutMs = 5000) {
   for (const deadline = Date.now() + timeoutMs; ;) {
     const screen = await readScreen(page);
     if (test(screen)) {
       return screen;
     }
     if (Date.now() > deadline) {
-      throw new Error(`no ${what} in ${timeoutMs} ms; the screen:\n${screen.map((row) => row.text).join('\n')}`);
+      throw new Error(`waited ${timeoutMs} ms for ${test}; the screen:\n${screen.map((row) => row.text).join('\n')}`);
     }
     await new Promise((resolve) => setTimeout(resolve, 20));
   }

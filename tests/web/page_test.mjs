@@ -6,8 +6,8 @@ import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { devices, launchBrowser, openGame, readScreen, serveSite, waitForScreen } from './browser.mjs';
 
-// The layout as a player finds it (screen/screen.h); colours as xterm
-// palette digits: grey, light red, green, yellow, cyan, black.
+// The layout as a player finds it (screen/screen.h). Colours are xterm
+// palette digits: 7 grey, 9 light red, a green, b yellow, e cyan, 0 black.
 const column = (stack) => 3 * stack + 10;
 const [foot, readouts, sumRow, scoreRow] = [24, 43, 12, 14];
 
@@ -22,22 +22,22 @@ const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const stacksOf = (screen) => [...Array(10).keys()].map((i) => screen.slice(0, foot).map((row) => row.text[column(i)])
   .reverse().join('').match(/^\d*/)[0].split('').map(Number));
 const readout = (screen, row) => screen[row].text.slice(readouts).trimEnd();
-const showing = (page, text, ms) => waitForScreen(page, (s) => s.some((row) => row.text.includes(text)), `"${text}"`, ms);
-const sumIs = (page, sum) => waitForScreen(page, (s) => readout(s, sumRow).match(`^SUM: ${sum}$`), `SUM: ${sum}`);
-const bracketAt = (page, i) =>
-  waitForScreen(page, (s) => s[foot].text.indexOf('╙─╜') === column(i) - 1, `the bracket at stack ${i}`);
+// What to wait for.
+const shows = (text) => (screen) => screen.some((row) => row.text.includes(text));
+const sum = (n) => (screen) => new RegExp(`^SUM: ${n}$`).test(readout(screen, sumRow));
+const bracket = (i) => (screen) => screen[foot].text.indexOf('╙─╜') === column(i) - 1;
 
 // Tops of two or more stacks that add up to ten, as stack numbers.
 const tenOf = (stacks) => [...Array(1024).keys()].map((set) => [...Array(10).keys()].filter((i) => set & (1 << i)))
-  .find((picks) => picks.length > 1 && picks.reduce((sum, i) => sum + (stacks[i].at(-1) ?? 99), 0) === 10);
+  .find((picks) => picks.length > 1 && picks.reduce((total, i) => total + (stacks[i].at(-1) ?? 99), 0) === 10);
 
 test('the instructions, a key, and the opening screen in its colours', async () => {
   desktop = await open();
-  let screen = await showing(desktop, ' -=-{ Press any key to play }-=-');
+  let screen = await waitForScreen(desktop, shows(' -=-{ Press any key to play }-=-'));
   assert.equal(screen[0].text.trimEnd(), 'How to play:');
   assert.ok(await desktop.evaluate(() => document.activeElement === tenfallTerminal.textarea), 'focus at load');
   await desktop.keyboard.press('Space');
-  screen = await sumIs(desktop, 0);
+  screen = await waitForScreen(desktop, sum(0));
   openedAt = Date.now();
   for (const [row, text, fg] of [[3, '<-- Left/A   Right/D -->', '7'], [4, '[Enter] Select top of stack', '7'],
     [5, '[Space] Unselect all', '7'], [12, 'SUM: 0', 'b'], [13, 'Level: 1', 'b'], [14, 'Score: 0/10', 'b']]) {
@@ -58,10 +58,10 @@ test('the instructions, a key, and the opening screen in its colours', async () 
 
 test('a tick 4.1 s after the opening screen, and none while the page is hidden', async () => {
   const count = (screen) => stacksOf(screen).flat().length;
-  const tick = async (digits) => [await waitForScreen(desktop, (s) => count(s) !== digits, 'a tick', 6000), Date.now()];
+  const tick = async (digits) => [await waitForScreen(desktop, (s) => count(s) !== digits, 6000), Date.now()];
   // Timed here, each mark up to a few tens of milliseconds after the game's own.
   const onTime = (ms) => ms > 4050 && ms < 4450;
-  let [screen, last] = await tick(count(await readScreen(desktop)));
+  const [screen, last] = await tick(count(await readScreen(desktop)));
   assert.ok(onTime(last - openedAt), `first tick after ${last - openedAt} ms`);
   const other = await browser.newPage();
   await other.bringToFront();
@@ -79,7 +79,7 @@ test('arrows and A/D move the bracket, Enter picks, and a ten removes and scores
   let cursor = 5, screen, picks;
   for (const [key, to] of [['ArrowLeft', 4], ['a', 3], ['ArrowRight', 4], ['d', 5], ['D', 6], ['A', 5]]) {
     await desktop.keyboard.press(key);
-    await bracketAt(desktop, (cursor = to));
+    await waitForScreen(desktop, bracket((cursor = to)));
   }
   for (let tries = 0; !(picks = tenOf(stacksOf((screen = await readScreen(desktop))))); ++tries) {
     assert.ok(tries < 40, 'no tops adding up to ten after 8 s of ticks');
@@ -92,11 +92,11 @@ test('arrows and A/D move the bracket, Enter picks, and a ten removes and scores
     }
     await desktop.keyboard.press('Enter');
     if (n === 0) {
-      const top = (await sumIs(desktop, before[stack].at(-1)))[foot - before[stack].length];
+      const top = (await waitForScreen(desktop, sum(before[stack].at(-1))))[foot - before[stack].length];
       assert.equal(top.fg[column(stack)] + top.bg[column(stack)], 'b9', 'picked: yellow on light red');
     }
   }
-  screen = await sumIs(desktop, 0);
+  screen = await waitForScreen(desktop, sum(0));
   assert.match(readout(screen, scoreRow), new RegExp(`^Score: ${picks.length}/`));
   const now = stacksOf(screen);
   picks.forEach((i) => assert.deepEqual(now[i].slice(0, before[i].length), before[i].slice(0, -1)));
@@ -107,7 +107,7 @@ test('the touch buttons on a 360 px phone; No ends the game and a key starts it 
   let phone;
   for (const device of [devices['Galaxy S5 landscape'], devices['Galaxy S5']]) {
     phone = await open({ device, speedUp: 100 });
-    await showing(phone, 'Press any key to play');
+    await waitForScreen(phone, shows('Press any key to play'));
     const [[, terminal], ...boxes] = await phone.evaluate(() => [...document.querySelectorAll('.xterm-screen, #pad button')]
       .map((e) => [e.getAttribute('aria-label') ?? e.textContent, e.getBoundingClientRect().toJSON()]));
     const { width, height } = device.viewport;
@@ -118,24 +118,15 @@ test('the touch buttons on a 360 px phone; No ends the game and a key starts it 
         `${name} is a thumb's size, on screen, below the terminal, at ${width}x${height}`);
     }
   }
-  const tap = (name) => phone.tap(`#pad button[aria-label=${name}], #pad button[data-key=${name.toLowerCase()}]`);
-  await tap('Yes');
-  await sumIs(phone, 0);
-  await tap('Left');
-  await bracketAt(phone, 4);
-  await tap('Right');
-  await waitForScreen(phone, (s) => stacksOf(s)[5].length > 0 && s[foot].text.indexOf('╙─╜') === 24, 'stack 5');
-  await tap('Pick');
-  await sumIs(phone, '[1-9]');
-  await tap('Unpick');
-  await sumIs(phone, 0);
-  await showing(phone, 'Game Over! Play again? ', 60000);
-  await tap('No');
-  await showing(phone, 'The game has ended.');
-  await phone.keyboard.press('x');
-  assert.equal((await showing(phone, 'Press any key to play'))[0].text.trimEnd(), 'How to play:');
-  await tap('Pick');
-  assert.equal(readout(await sumIs(phone, 0), scoreRow), 'Score: 0/10');
+  const tap = (name) => () => phone.tap(`#pad button[aria-label=${name}], #pad button[data-key=${name.toLowerCase()}]`);
+  for (const [act, then, timeoutMs] of [[tap('Yes'), sum(0)], [tap('Left'), bracket(4)],
+    [tap('Right'), (s) => bracket(5)(s) && stacksOf(s)[5].length > 0], [tap('Pick'), sum('[1-9]')],
+    [tap('Unpick'), sum(0)], [() => 0, shows('Game Over! Play again? '), 60000], [tap('No'), shows('The game has ended.')],
+    [() => phone.keyboard.press('x'), (s) => s[0].text.startsWith('How to play:') && shows('Press any key')(s)],
+    [tap('Pick'), (s) => readout(s, scoreRow) === 'Score: 0/10']]) {
+    await act();
+    await waitForScreen(phone, then, timeoutMs);
+  }
 });
 
 test('no console errors, and nothing loaded from anywhere else', () => {
