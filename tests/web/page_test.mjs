@@ -53,7 +53,8 @@ test('the instructions, a key, and the opening screen in its colours', async () 
   assert.equal(stacks.flat().length, 15);
   stacks.forEach((stack, i) => stack.forEach((_, n) =>
     assert.equal(screen[foot - 1 - n].fg[column(i)], n === stack.length - 1 ? 'b' : '7', `stack ${i} cell ${n}`)));
-  assert.equal(await desktop.evaluate(() => window.scrollY), 0, 'Space did not scroll the page');
+  await desktop.keyboard.press('Tab');
+  assert.ok(await desktop.evaluate(() => document.activeElement === tenfallTerminal.textarea), 'Tab kept the focus');
 });
 
 test('a tick 4.1 s after the opening screen, and none while the page is hidden', async () => {
