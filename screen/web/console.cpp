@@ -22,22 +22,28 @@ void writeAll(std::string_view bytes)
 // The page's terminal is 80 x 25 and does not change size.
 void terminalWaitForRoom() {}
 
+namespace {
+
+bool opened = false;
+const double startMs = hostClock();
+
+}  // namespace
+
 bool consoleOpen()
 {
+    opened = true;
     return true;
 }
 
 void consoleClose()
 {
+    if (!opened) {
+        return;
+    }
+    opened = false;
     consoleFlush();
     hostEnded();
 }
-
-namespace {
-
-const double startMs = hostClock();
-
-}  // namespace
 
 // Time the page spends hidden does not count, so a game in a tab in the
 // background, or on a phone whose screen is off, waits where it was.

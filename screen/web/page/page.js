@@ -158,7 +158,9 @@ document.addEventListener('touchstart', () => {
   }
 }, { passive: true });
 
-// The largest font that shows all 80 x 25 cells above the touch pad.
+// The largest font that shows all 80 x 25 cells above the touch pad, in
+// half pixels.
+const [smallestFont, largestFont] = [4, 32];
 function fit() {
   const screen = term.element.querySelector('.xterm-screen');
   const pad = document.getElementById('pad');
@@ -167,8 +169,9 @@ function fit() {
   const width = window.innerWidth - 8;
   const height = window.innerHeight - 8 - padHeight;
   let size = term.options.fontSize;
-  size = Math.min(32, Math.max(4, size * Math.min(width / screen.offsetWidth, height / screen.offsetHeight)));
-  for (size = Math.floor(size * 2) / 2; size > 4; size -= 0.5) {
+  size *= Math.min(width / screen.offsetWidth, height / screen.offsetHeight);
+  size = Math.min(largestFont, Math.max(smallestFont, size));
+  for (size = Math.floor(size * 2) / 2; size > smallestFont; size -= 0.5) {
     term.options.fontSize = size;
     if (screen.offsetWidth <= width && screen.offsetHeight <= height) {
       break;
