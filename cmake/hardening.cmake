@@ -3,8 +3,9 @@
 # stack protector, read-only relocations resolved at load, and a
 # position-independent executable. Each is used only where the compiler and
 # linker take it, so other Unix compilers build the game all the same.
-# Sanitizer and fuzzer builds do their own checking and are left alone.
-if(WIN32 OR TENFALL_SANITIZE OR TENFALL_FUZZ)
+# Sanitizer and fuzzer builds do their own checking and are left alone, and
+# so is WebAssembly, whose return addresses are out of the program's reach.
+if(WIN32 OR EMSCRIPTEN OR TENFALL_SANITIZE OR TENFALL_FUZZ)
   return()
 endif()
 

@@ -1,0 +1,53 @@
+// The console in a web page: the Unix layer's output (screen/unix/output.cpp)
+// writing to an xterm.js terminal, which is always there, always large
+// enough, and shows UTF-8 and erases in the current colours. This file gives
+// that output what the Unix terminal module gives it elsewhere.
+
+#include <cmath>
+
+#include "screen/console.h"
+#include "screen/unix/terminal_state.h"
+#include "screen/web/host.h"
+
+bool terminalUtf8 = true;
+bool terminalErasesInColour = true;
+
+void writeAll(std::string_view bytes)
+{
+    if (!bytes.empty()) {
+        hostWrite(bytes.data(), static_cast<int>(bytes.size()));
+    }
+}
+
+// The page's terminal is 80 x 25 and does not change size.
+void terminalWaitForRoom() {}
+
+namespace {
+
+bool opened = false;
+const double startMs = hostClock();
+
+}  // namespace
+
+bool consoleOpen()
+{
+    opened = true;
+    return true;
+}
+
+void consoleClose()
+{
+    if (!opened) {
+        return;
+    }
+    opened = false;
+    consoleFlush();
+    hostEnded();
+}
+
+// Time the page spends hidden does not count, so a game in a tab in the
+// background, or on a phone whose screen is off, waits where it was.
+std::int64_t consoleClock()
+{
+    return static_cast<std::int64_t>(std::floor(hostClock() - startMs));
+}
