@@ -29,7 +29,8 @@ void terminalRepaint();
 bool terminalShowsGame();
 
 // Clears the screen and shows a message of the terminal layer's own in the
-// terminal's default colours. The game screen is gone until the next clear.
+// terminal's default colours. The game screen is gone until the next clear
+// or repaint.
 void terminalMessage(std::string_view text);
 
 // The terminal went away or input ended: give it back and leave.

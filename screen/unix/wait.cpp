@@ -155,7 +155,7 @@ terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size)
         if (events >= 0) {
             FD_SET(events, &readable);
         }
-        timeval limit = duration(sleepMs);
+        timeval limit = duration(std::max(sleepMs, 0));
         int ready = select(std::max(STDIN_FILENO, events) + 1, &readable, nullptr, nullptr, sleepMs < 0 ? nullptr : &limit);
         if (ready < 0 && errno != EINTR) {
             result.what = terminalWait::hungUp;
