@@ -28,10 +28,10 @@ void consoleClear();
 void consoleFlush();  // everything written so far is on the screen
 
 // True when a key code can be read, waiting at most timeoutMs for one
-// (forever when negative). Output is flushed before any wait. On Unix it may
-// return false early, before the timeout, after repainting the screen on a
-// resume or a resize, so that a caller waiting for something else can look
-// again.
+// (forever when negative); with 0 it still takes what the console already
+// has. Output is flushed before any wait. On Unix a resume or a resize met
+// meanwhile repaints the screen, and a window too small for the game
+// suspends it, clock included, until it is large enough.
 bool consoleKeyWaiting(int timeoutMs);
 // One key code, 0 to 255, waiting for it if need be. Extended keys arrive as
 // two codes: keyExtended and then the key's own (screen/keycodes.h).

@@ -8,6 +8,8 @@ constexpr unsigned char esc = keyEscape;
 // A CSI sequence longer than this is garbage; it is still swallowed up to its
 // final byte, but never taken for a key.
 constexpr int longestSequence = 32;
+constexpr int loneEscapeMs = 50;
+constexpr int begunSequenceMs = 1000;
 
 // What a Windows console reports for the cursor keys after keyExtended.
 int extendedCode(unsigned char final)
@@ -116,4 +118,9 @@ void decodeTimeout(keyDecoder& d, std::deque<int>& codes)
 bool decoderPending(const keyDecoder& d)
 {
     return d.state != keyDecoder::ground;
+}
+
+int decoderPatienceMs(const keyDecoder& d)
+{
+    return d.state == keyDecoder::escape ? loneEscapeMs : begunSequenceMs;
 }

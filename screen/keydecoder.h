@@ -23,6 +23,8 @@ void decodeTimeout(keyDecoder& decoder, std::deque<int>& codes);
 // True while the decoder holds the start of an escape sequence.
 bool decoderPending(const keyDecoder& decoder);
 
-// How long an escape sequence may pause between bytes before it counts as
-// a lone ESC followed by other keys.
-inline constexpr int escapeDelayMs = 50;
+// How long the pending state may wait for its next byte before it is given
+// up (decodeTimeout). A lone ESC is soon taken for the key it is; once
+// ESC [ or ESC O has come, a key is being sent, and the rest of it may come
+// late over a slow link, as terminal libraries allow for.
+int decoderPatienceMs(const keyDecoder& decoder);

@@ -18,27 +18,39 @@ std::int64_t monotonicMs()
 // while the game sleeps waiting for a key.
 const std::int64_t startMs = monotonicMs();
 
-// Time spent suspended, written by the suspend handler: lock-free atomics
-// are safe to touch there.
+// The game is suspended while it is stopped (the suspend handler) or while
+// the window is too small to show it (room.cpp); a Ctrl-Z may come during
+// the second, so suspends nest and the clock stands still from the first
+// stop to the last continue. Lock-free atomics are safe to touch from the
+// handler.
+std::atomic<int> suspends{0};
 std::atomic<std::int64_t> stoppedAt{0};
 std::atomic<std::int64_t> stoppedFor{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 
 }  // namespace
 
 void clockStopped()
 {
-    stoppedAt = monotonicMs();
+    std::int64_t now = monotonicMs();
+    if (suspends.fetch_add(1) == 0) {
+        stoppedAt = now;
+    }
 }
 
 void clockContinued()
 {
-    stoppedFor += monotonicMs() - stoppedAt;
+    if (suspends.fetch_sub(1) == 1) {
+        stoppedFor += monotonicMs() - stoppedAt;
+    }
 }
 
-// A game stopped with Ctrl-Z takes up where it was on resume, instead of
+// A game suspended takes up where it was when it goes on, instead of
 // finding its next tick long overdue.
 std::int64_t consoleClock()
 {
-    return monotonicMs() - startMs - stoppedFor;
+    std::int64_t now = monotonicMs();
+    std::int64_t standing = suspends > 0 ? now - stoppedAt : 0;
+    return now - startMs - stoppedFor - standing;
 }

@@ -1,46 +1,40 @@
-// Keys from the terminal: wait with select for at most the time asked, read
-// what has come, and decode it into the game's key codes one at a time. The
-// same wait notices resumes and resizes (events.cpp).
-//
-// select, not poll: macOS's poll does not wait on terminal devices at all (it
-// answers POLLNVAL at once), while select works on a terminal on every Unix.
-// The wake pipe is made only below FD_SETSIZE (events.cpp); standard input
-// is 0.
+// Keys from the terminal: wait (wait.cpp) for at most the time asked, decode
+// what has come into the game's key codes, and hand them out one at a time.
+// A resume or a resize met on the way is dealt with (room.cpp) and the wait
+// goes on: the caller only ever hears of keys or of its time running out.
 
 #include <algorithm>
-#include <cerrno>
 #include <deque>
-
-#include <sys/select.h>
-#include <unistd.h>
 
 #include "screen/console.h"
 #include "screen/keydecoder.h"
-#include "screen/unix/wait_slice.h"
 #include "screen/unix/terminal_state.h"
+#include "screen/unix/wait.h"
 
 namespace {
 
 keyDecoder decoder;
 std::deque<int> codes;
-std::int64_t escapeStarted = 0;  // when the pending escape sequence began
+std::int64_t lastByteAt = 0;  // when the decoder last got a byte
 
-// Reads what the terminal has and decodes it. Ends the game if the terminal
-// has gone away.
-void readAvailable()
+void decode(const unsigned char* bytes, int count)
 {
-    unsigned char bytes[256];
-    ssize_t n = read(STDIN_FILENO, bytes, sizeof bytes);
-    if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-        terminalLost();
-    }
-    for (ssize_t i = 0; i < n; ++i) {
-        bool wasPending = decoderPending(decoder);
+    for (int i = 0; i < count; ++i) {
         decodeByte(decoder, bytes[i], codes);
-        if (!wasPending && decoderPending(decoder)) {
-            escapeStarted = consoleClock();
-        }
     }
+    lastByteAt = consoleClock();
+}
+
+// When the decoder gives up waiting for the rest of what it holds; -1 when
+// it holds nothing.
+std::int64_t patienceEnd()
+{
+    return decoderPending(decoder) ? lastByteAt + decoderPatienceMs(decoder) : -1;
+}
+
+std::int64_t earliest(std::int64_t a, std::int64_t b)
+{
+    return a < 0 ? b : b < 0 ? a : std::min(a, b);
 }
 
 }  // namespace
@@ -51,72 +45,49 @@ bool consoleKeyWaiting(int timeoutMs)
         return true;
     }
     consoleFlush();
-    std::int64_t deadline = consoleClock() + timeoutMs;
-    for (;;) {
-        std::int64_t now = consoleClock();
-        if (decoderPending(decoder) && now - escapeStarted >= escapeDelayMs) {
+    std::int64_t deadline = timeoutMs < 0 ? -1 : consoleClock() + timeoutMs;
+    // The terminal is looked at once even with no time to wait: a key it
+    // already has is waiting.
+    for (bool looked = false;; looked = true) {
+        std::int64_t giveUp = patienceEnd();
+        if (giveUp >= 0 && consoleClock() >= giveUp) {
             decodeTimeout(decoder, codes);
-            if (!codes.empty()) {
-                return true;
-            }
+            giveUp = -1;
         }
-        int wait = -1;
-        if (timeoutMs >= 0) {
-            if (now >= deadline) {
-                return false;
-            }
-            wait = static_cast<int>(deadline - now);
+        if (!codes.empty()) {
+            return true;
         }
-        if (decoderPending(decoder)) {
-            int escapeLeft = static_cast<int>(escapeStarted + escapeDelayMs - now);
-            wait = wait < 0 || escapeLeft < wait ? escapeLeft : wait;
-        }
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(STDIN_FILENO, &readable);
-        int events = eventFd();
-        if (events >= 0) {
-            FD_SET(events, &readable);
-        }
-        timeval slice{};
-        timeval* limit = nullptr;
-        if (wait >= 0) {
-            int ms = waitSlice(wait);
-            slice.tv_sec = ms / 1000;
-            slice.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
-            limit = &slice;
-        }
-        int ready = select(std::max(STDIN_FILENO, events) + 1, &readable, nullptr, nullptr, limit);
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            terminalLost();
-        }
-        if (ready == 0) {
-            continue;  // the slice is over; the loop sees whether the deadline is
-        }
-        // A resume or resize ends the wait early, so that a caller waiting for
-        // something else (the window to grow) can look again.
-        if (events >= 0 && FD_ISSET(events, &readable) && handleTerminalEvents()) {
+        if (looked && deadline >= 0 && consoleClock() >= deadline) {
             return false;
         }
-        // A terminal that has gone away reads as readable too: the read
-        // then gives 0 or an error, and ends the game.
-        if (FD_ISSET(STDIN_FILENO, &readable)) {
-            readAvailable();
-            if (!codes.empty()) {
-                return true;
-            }
+        unsigned char bytes[256];
+        terminalWait got = waitForTerminal(earliest(deadline, giveUp), bytes, sizeof bytes);
+        switch (got.what) {
+        case terminalWait::keys:
+            decode(bytes, got.count);
+            break;
+        case terminalWait::resumed:
+        case terminalWait::resized:
+            terminalRecover(got.what == terminalWait::resumed);
+            break;
+        case terminalWait::hungUp:
+            terminalLost();
+        case terminalWait::timedOut:
+            break;
         }
     }
 }
 
 int consoleReadKey()
 {
-    while (!consoleKeyWaiting(-1)) {
-    }
+    consoleKeyWaiting(-1);  // with no timeout, it returns only with a key
     int code = codes.front();
     codes.pop_front();
     return code;
+}
+
+void dropKeys()
+{
+    codes.clear();
+    decoder = keyDecoder{};
 }

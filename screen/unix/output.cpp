@@ -26,6 +26,7 @@ struct terminalOutput {
     // as most flushes follow a change to a few rows.
     std::array<bool, screenHeight> rowChanged{};
     bool gridKnown = false;  // since the first clear, `shown` is what the screen shows
+    bool gameDrawn = false;  // a clear has been, so `wanted` holds a game screen
     int x = 0, y = 0;        // where the game's next character goes
     int attribute = lightGrey;
     int terminalX = unknown, terminalY = unknown;  // where the terminal's cursor is
@@ -213,6 +214,7 @@ void consoleClear()
     clearTerminal();
     out.wanted = grid{};  // what was drawn and not yet sent is cleared away with the rest
     out.gridKnown = true;
+    out.gameDrawn = true;
     out.x = out.y = 0;
 }
 
@@ -237,13 +239,19 @@ void consoleFlush()
     out.buffer.clear();
 }
 
+bool terminalShowsGame()
+{
+    return out.gridKnown;
+}
+
 void terminalRepaint()
 {
-    if (!out.gridKnown) {
+    if (!out.gameDrawn) {
         return;
     }
     // The terminal is taken to show nothing we know of: clear it, and the
     // next flush sends every cell that is not blank.
+    out.gridKnown = true;
     out.terminalAttribute = unknown;
     clearTerminal();
 }

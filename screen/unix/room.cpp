@@ -1,6 +1,7 @@
 // The game screen needs 70 x 25 cells. Many terminals open at 80 x 24, so
 // rather than draw a screen that does not fit, the game says what it needs
-// and waits for the window to grow.
+// and waits for the window to grow: before a game, or in the middle of one,
+// which is then suspended, its clock standing still, as it would be stopped.
 
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "screen/console.h"
 #include "screen/screen.h"
 #include "screen/unix/terminal_state.h"
+#include "screen/unix/wait.h"
 
 namespace {
 
@@ -26,6 +28,36 @@ bool windowSize(int& columns, int& rows)
     return true;
 }
 
+// Says the window is too small and waits, as long as it takes, until it is
+// not. Only a resize or a resume ends a wait; Ctrl-C ends the program. Keys
+// pressed meanwhile, read or not, are not the game's.
+void waitForRoom()
+{
+    int columns = 0, rows = 0;
+    bool waited = false;
+    while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
+        waited = true;
+        terminalMessage("needs at least " + std::to_string(screenWidth) + "x" +
+                        std::to_string(screenHeight) + ", this terminal is " + std::to_string(columns) +
+                        "x" + std::to_string(rows) + ": enlarge it, or press Ctrl-C");
+        unsigned char dropped[256];
+        terminalWait got{};
+        do {
+            got = waitForTerminal(-1, dropped, sizeof dropped);
+        } while (got.what == terminalWait::keys);
+        if (got.what == terminalWait::hungUp) {
+            terminalLost();
+        }
+        if (got.what == terminalWait::resumed) {
+            terminalEnterGameMode();
+        }
+    }
+    if (waited) {
+        tcflush(STDIN_FILENO, TCIFLUSH);
+        dropKeys();
+    }
+}
+
 }  // namespace
 
 bool terminalHasRoom()
@@ -36,23 +68,26 @@ bool terminalHasRoom()
 
 void terminalWaitForRoom()
 {
-    int columns = 0, rows = 0;
-    bool waited = false;
-    while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
-        waited = true;
-        terminalMessage("needs at least " + std::to_string(screenWidth) + "x" +
-                        std::to_string(screenHeight) + ", this terminal is " + std::to_string(columns) +
-                        "x" + std::to_string(rows) + ": enlarge it, or press Ctrl-C");
-        // Only a resize or a resume ends this wait; Ctrl-C ends the program.
-        while (consoleKeyWaiting(-1)) {
-            consoleReadKey();
-        }
+    waitForRoom();
+}
+
+void terminalRecover(bool resumed)
+{
+    if (resumed) {
+        terminalEnterGameMode();
     }
-    if (waited) {
-        // Keys typed while waiting, read or not, are not the game's.
-        tcflush(STDIN_FILENO, TCIFLUSH);
-        while (consoleKeyWaiting(0)) {
-            consoleReadKey();
-        }
+    // Before the first game the screen holds plain text that any window
+    // wraps; the wait before a game looks at the size itself.
+    if (!terminalShowsGame()) {
+        return;
     }
+    if (!terminalHasRoom()) {
+        clockStopped();
+        waitForRoom();
+        clockContinued();
+    }
+    // The terminal's content is lost after a resume, and may be garbled by
+    // a resize.
+    terminalRepaint();
+    consoleFlush();
 }

@@ -21,11 +21,16 @@ void writeAll(std::string_view bytes);
 
 // Has the next flush draw the whole game screen again from the record of
 // what it shows, for when the terminal's content was lost (after a suspend,
-// or a resize). Not for signal handlers.
+// a resize, or a message over the game). Nothing before the first clear.
+// Not for signal handlers.
 void terminalRepaint();
+// Whether the terminal shows the game screen: false before the first clear
+// and while a message of the terminal layer's own stands.
+bool terminalShowsGame();
 
 // Clears the screen and shows a message of the terminal layer's own in the
-// terminal's default colours. The game screen is gone until the next clear.
+// terminal's default colours. The game screen is gone until the next clear
+// or repaint.
 void terminalMessage(std::string_view text);
 
 // The terminal went away or input ended: give it back and leave.
@@ -39,17 +44,20 @@ bool terminalHasRoom();
 // Before the game screen is drawn: while the window is too small, says so and
 // waits for it to grow. Keys pressed meanwhile are dropped.
 void terminalWaitForRoom();
+// After a resume (game mode again) or a resize: the game screen repainted,
+// once the window holds it; until then the game is suspended, the message
+// of the wait for room showing and the clock standing still.
+void terminalRecover(bool resumed);
+// Forgets every key read or half read and not yet taken.
+void dropKeys();
 
-// Signals that the wait for keys acts on. Their handlers only take note and
+// Signals that the wait (wait.h) acts on. Their handlers only take note and
 // write a byte to a pipe that the wait watches next to the keyboard.
 void eventsOpen();
 void eventsClose();
-int eventFd();  // readable once something happened; -1 if the pipe could not be made
-// Acts on what happened since the last call: game mode again after a
-// resume, and a repaint whenever the window has room. False when nothing did.
-bool handleTerminalEvents();
 
-// The clock leaves out the time the game spent stopped. Both are called from
-// the suspend handler and are async-signal-safe.
+// The clock leaves out the time the game spent suspended: stopped, or with
+// the window too small. They nest, are called from the suspend handler and
+// are async-signal-safe.
 void clockStopped();
 void clockContinued();

@@ -1,10 +1,12 @@
 #pragma once
 // How long to let one wait for input (select) sleep when `waitMs` are left
-// before a deadline. The kernel may oversleep it by a thousandth of its
-// timeout (timer slack, at most 100 ms): 4 ms of a 4.1 s tick. So a long
-// wait stops short of its end by more than that, and the rest, a few
-// milliseconds with a slack of microseconds, is waited for apart.
+// before a deadline. The kernel may oversleep it by its timer slack: a
+// thousandth of the timeout, a two-hundredth for a niced process (20 ms of
+// a 4.1 s tick), at most 100 ms. Lowering the process's own slack does not
+// help, since it only sets the least a wait may get. So a long wait stops
+// short of its end by more than the slack, and the rest, a few milliseconds
+// with a slack of microseconds, is waited for apart.
 inline int waitSlice(int waitMs)
 {
-    return waitMs > 10 ? waitMs - waitMs / 500 - 2 : waitMs;
+    return waitMs > 10 ? waitMs - waitMs / 200 - 2 : waitMs;
 }

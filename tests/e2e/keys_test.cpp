@@ -115,8 +115,9 @@ TEST_F(Keys, KeysThatDoNothing)
                     });
 }
 
-// A sequence that reaches the game in two reads, a few milliseconds apart,
-// is still one key. Without a sped-up clock: the pause is real time.
+// A sequence that reaches the game in two reads is still one key: a few
+// milliseconds apart, or longer, as over a slow link, once ESC [ or ESC O
+// has come. Without a sped-up clock: the pause is real time.
 TEST_F(Keys, SequenceSplitAcrossTwoWrites)
 {
     start();
@@ -125,11 +126,13 @@ TEST_F(Keys, SequenceSplitAcrossTwoWrites)
         const char* first;
         const char* second;
         int stack;
+        int pauseMs = 5;
     };
-    for (split s : {split{"\x1b[", "C", 6}, split{"\x1b", "[C", 7}, split{"\x1b", "OD", 6}}) {
+    for (split s : {split{"\x1b[", "C", 6}, split{"\x1b", "[C", 7}, split{"\x1b", "OD", 6}, split{"\x1b[", "D", 5, 300},
+                    split{"\x1bO", "C", 6, 300}}) {
         SCOPED_TRACE(::testing::PrintToString(std::string(s.first) + "|" + s.second));
         sendKeys(game, s.first);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(s.pauseMs));
         sendKeys(game, s.second);
         EXPECT_TRUE(waitUntil(game, [&] { return bracketOnlyAt(game, s.stack); }, 3000))
             << ::testing::PrintToString(bracketFeet(game));

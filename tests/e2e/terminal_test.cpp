@@ -193,21 +193,45 @@ TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
     EXPECT_TRUE(waitUntil(game, [&] { return frameShown() && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
 }
 
-TEST_F(Small, ShrinkingDuringAGameLetsItGoOnAndGrowingRepaints)
+// The game cannot be seen, so it is suspended: at four times the speed two
+// level-1 ticks would fall meanwhile, and a key would move the cursor.
+TEST_F(Small, ShrinkingDuringAGameSuspendsItAndGrowingRepaints)
 {
-    ASSERT_TRUE(launch(game));
+    launchOptions fast;
+    fast.speedUp = 4;
+    ASSERT_TRUE(launch(game, fast));
     ASSERT_TRUE(startPlaying(game));
-    ASSERT_TRUE(ptySetSize(game, 60, 20));
+    int seen = digitCount(game);
+    ASSERT_TRUE(waitUntil(game, [&] { return digitCount(game) > seen; }, 2000));  // a tick just fell
+    int before = digitCount(game);
     size_t mark = game.output.size();
-    sendKeys(game, "d");  // played while the window is too small
-    ASSERT_TRUE(waitUntil(game, [&] { return contains(game.output.substr(mark), "\u2559\u2500\u255c"); }));
+    ASSERT_TRUE(ptySetSize(game, 60, 20));
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.substr(mark).ends_with(tooSmall("60x20")); }));
+    sendKeys(game, "d");
+    EXPECT_FALSE(screenChangesWithin(game, 2200)) << "no tick, no key while the game is out of sight";
     clearLocalScreen(game);
     ASSERT_TRUE(ptySetSize(game, 80, 25));
     EXPECT_TRUE(waitUntil(game, [&] {
-        return frameShown() && charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559' && charAt(game, bracketLeftColumn(5), bracketFootRow) == U' ' &&
+        return frameShown() && charAt(game, bracketLeftColumn(5), bracketFootRow) == U'\u2559' &&
                textAt(game, readoutColumn, hintRow, 24) == "<-- Left/A   Right/D -->" && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0" &&
                textAt(game, readoutColumn, scoreRow, 11) == "Score: 0/10";
-    })) << "repainted, with the cursor moved while it was small";
+    })) << "repainted where it was";
+    EXPECT_EQ(digitCount(game), before) << "no number fell meanwhile";
+    EXPECT_TRUE(waitUntil(game, [&] { return digitCount(game) > before; }, 2000)) << "and the game goes on";
+}
+
+// A key typed before the game looks is waiting, even to a look that cannot wait.
+TEST(KeyWaiting, ALookWithoutWaitingReadsTheTerminal)
+{
+    ptyGame probe;
+    launchOptions options;
+    options.binary = TENFALL_KEY_WAITING_PROBE;
+    ASSERT_TRUE(launch(probe, options));
+    ASSERT_TRUE(waitUntil(probe, [&] { return contains(probe.output, "ready"); }));
+    sendKeys(probe, "d");
+    ASSERT_TRUE(waitForExit(probe));
+    EXPECT_EQ(WEXITSTATUS(probe.status), 0);
+    shutDown(probe);
 }
 
 // --- No back-colour erase ----------------------------------------------------

@@ -76,6 +76,11 @@ void terminalRepaint()
 {
 }
 
+bool terminalShowsGame()
+{
+    return cleared;
+}
+
 void terminalMessage(std::string_view text)
 {
     cleared = false;

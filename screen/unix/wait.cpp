@@ -1,0 +1,184 @@
+// The wait for keys, the tick and the terminal's events, in one place. The
+// SIGCONT and SIGWINCH handlers only set a flag and write a byte to a pipe
+// that the wait watches next to the keyboard; the wait reads the flags on
+// every pass and says what happened, and its callers do the work (modes,
+// repaint) outside any handler.
+//
+// select, not poll: macOS's poll does not wait on terminal devices at all (it
+// answers POLLNVAL at once), while select works on a terminal on every Unix.
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/select.h>
+#include <unistd.h>
+
+#include "screen/console.h"
+#include "screen/unix/terminal_state.h"
+#include "screen/unix/wait.h"
+#include "screen/unix/wait_slice.h"
+
+namespace {
+
+int wakePipe[2] = {-1, -1};
+std::atomic<bool> resumed{false};
+std::atomic<bool> resized{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+// Without the pipe, a signal that lands between the look at the flags and
+// the start of select would not end that select: no sleep is longer than
+// this then. A signal during the sleep still ends it at once (EINTR).
+constexpr int unwakeableSliceMs = 100;
+
+void wake(std::atomic<bool>& flag)
+{
+    int savedErrno = errno;
+    flag = true;
+    if (wakePipe[1] >= 0) {
+        [[maybe_unused]] ssize_t ignored = write(wakePipe[1], "!", 1);  // a full pipe is awake already
+    }
+    errno = savedErrno;
+}
+
+void noteResumed(int)
+{
+    wake(resumed);
+}
+
+void noteResized(int)
+{
+    wake(resized);
+}
+
+// Neither end may block the game (the handler writes to a full pipe, the
+// wait drains an empty one), and neither belongs to a program the game starts.
+// select cannot take a descriptor of FD_SETSIZE or more: a parent that left
+// that many open gets a game that waits in short sleeps instead.
+bool openWakePipe()
+{
+    if (pipe(wakePipe) != 0) {
+        return false;
+    }
+    if (wakePipe[0] >= FD_SETSIZE || wakePipe[1] >= FD_SETSIZE) {
+        close(wakePipe[0]);
+        close(wakePipe[1]);
+        return false;
+    }
+    for (int fd : wakePipe) {
+        int status = fcntl(fd, F_GETFL);
+        int descriptor = fcntl(fd, F_GETFD);
+        if (status < 0 || descriptor < 0 || fcntl(fd, F_SETFL, status | O_NONBLOCK) != 0 ||
+            fcntl(fd, F_SETFD, descriptor | FD_CLOEXEC) != 0) {
+            close(wakePipe[0]);
+            close(wakePipe[1]);
+            return false;
+        }
+    }
+    return true;
+}
+
+void handle(int signal, void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
+
+// What the handlers noted since the last look. A resume comes first: it
+// repaints as a resize would.
+bool eventNoted(terminalWait& noted)
+{
+    char drained[64];
+    while (wakePipe[0] >= 0 && read(wakePipe[0], drained, sizeof drained) > 0) {
+    }
+    bool wasResumed = resumed.exchange(false);
+    bool wasResized = resized.exchange(false);
+    if (wasResumed || wasResized) {
+        noted.what = wasResumed ? terminalWait::resumed : terminalWait::resized;
+        return true;
+    }
+    return false;
+}
+
+timeval duration(int ms)
+{
+    timeval t{};
+    t.tv_sec = ms / 1000;
+    t.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
+    return t;
+}
+
+}  // namespace
+
+void eventsOpen()
+{
+    if (wakePipe[0] < 0 && !openWakePipe()) {
+        wakePipe[0] = wakePipe[1] = -1;
+    }
+    handle(SIGCONT, noteResumed);
+    handle(SIGWINCH, noteResized);
+}
+
+void eventsClose()
+{
+    signal(SIGCONT, SIG_DFL);
+    signal(SIGWINCH, SIG_DFL);
+}
+
+terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size)
+{
+    terminalWait result{terminalWait::timedOut};
+    if (eventNoted(result)) {
+        return result;
+    }
+    for (bool looked = false;; looked = true) {
+        int sleepMs = -1;
+        if (dueMs >= 0) {
+            std::int64_t left = dueMs - consoleClock();
+            if (left <= 0 && looked) {
+                return result;
+            }
+            sleepMs = waitSlice(static_cast<int>(std::clamp<std::int64_t>(left, 0, 1 << 30)));
+        }
+        int events = wakePipe[0];
+        if (events < 0 && (sleepMs < 0 || sleepMs > unwakeableSliceMs)) {
+            sleepMs = unwakeableSliceMs;
+        }
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(STDIN_FILENO, &readable);
+        if (events >= 0) {
+            FD_SET(events, &readable);
+        }
+        timeval limit = duration(std::max(sleepMs, 0));
+        int ready = select(std::max(STDIN_FILENO, events) + 1, &readable, nullptr, nullptr, sleepMs < 0 ? nullptr : &limit);
+        if (ready < 0 && errno != EINTR) {
+            result.what = terminalWait::hungUp;
+            return result;
+        }
+        // What changed the screen goes before keys that came with it: a key
+        // pressed as the window went too small is dropped.
+        if (eventNoted(result)) {
+            return result;
+        }
+        // A terminal that has gone away reads as readable too: the read
+        // then gives 0 or an error.
+        if (ready > 0 && FD_ISSET(STDIN_FILENO, &readable)) {
+            ssize_t n = read(STDIN_FILENO, into, static_cast<size_t>(size));
+            if (n > 0) {
+                result.what = terminalWait::keys;
+                result.count = static_cast<int>(n);
+                return result;
+            }
+            if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+                result.what = terminalWait::hungUp;
+                return result;
+            }
+        }
+    }
+}
