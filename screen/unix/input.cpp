@@ -3,45 +3,20 @@
 // A resume or a resize met on the way is dealt with (room.cpp) and the wait
 // goes on: the caller only ever hears of keys or of its time running out.
 
-#include <algorithm>
-#include <deque>
-
 #include "screen/console.h"
-#include "screen/keydecoder.h"
+#include "screen/keyqueue.h"
 #include "screen/unix/terminal_state.h"
 #include "screen/unix/wait.h"
 
 namespace {
 
-keyDecoder decoder;
-std::deque<int> codes;
-std::int64_t lastByteAt = 0;  // when the decoder last got a byte
-
-void decode(const unsigned char* bytes, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        decodeByte(decoder, bytes[i], codes);
-    }
-    lastByteAt = consoleClock();
-}
-
-// When the decoder gives up waiting for the rest of what it holds; -1 when
-// it holds nothing.
-std::int64_t patienceEnd()
-{
-    return decoderPending(decoder) ? lastByteAt + decoderPatienceMs(decoder) : -1;
-}
-
-std::int64_t earliest(std::int64_t a, std::int64_t b)
-{
-    return a < 0 ? b : b < 0 ? a : std::min(a, b);
-}
+keyQueue keys;
 
 }  // namespace
 
 bool consoleKeyWaiting(int timeoutMs)
 {
-    if (!codes.empty()) {
+    if (!keys.codes.empty()) {
         return true;
     }
     consoleFlush();
@@ -49,22 +24,17 @@ bool consoleKeyWaiting(int timeoutMs)
     // The terminal is looked at once even with no time to wait: a key it
     // already has is waiting.
     for (bool looked = false;; looked = true) {
-        std::int64_t giveUp = patienceEnd();
-        if (giveUp >= 0 && consoleClock() >= giveUp) {
-            decodeTimeout(decoder, codes);
-            giveUp = -1;
-        }
-        if (!codes.empty()) {
+        if (queueReady(keys, consoleClock())) {
             return true;
         }
         if (looked && deadline >= 0 && consoleClock() >= deadline) {
             return false;
         }
         unsigned char bytes[256];
-        terminalWait got = waitForTerminal(earliest(deadline, giveUp), bytes, sizeof bytes);
+        terminalWait got = waitForTerminal(earlierDeadline(deadline, queueGiveUpAt(keys)), bytes, sizeof bytes);
         switch (got.what) {
         case terminalWait::keys:
-            decode(bytes, got.count);
+            queueBytes(keys, bytes, got.count, consoleClock());
             break;
         case terminalWait::resumed:
         case terminalWait::resized:
@@ -81,13 +51,12 @@ bool consoleKeyWaiting(int timeoutMs)
 int consoleReadKey()
 {
     consoleKeyWaiting(-1);  // with no timeout, it returns only with a key
-    int code = codes.front();
-    codes.pop_front();
+    int code = keys.codes.front();
+    keys.codes.pop_front();
     return code;
 }
 
 void dropKeys()
 {
-    codes.clear();
-    decoder = keyDecoder{};
+    keys = keyQueue{};
 }

@@ -2,74 +2,47 @@
 // terminal would send them, through the same key decoder as on Unix. Waiting
 // sleeps in the page until a key or the deadline comes.
 
-#include <deque>
-
 #include "screen/console.h"
-#include "screen/keydecoder.h"
+#include "screen/keyqueue.h"
 #include "screen/web/host.h"
 
 namespace {
 
-keyDecoder decoder;
-std::deque<int> codes;
-std::int64_t escapeStarted = 0;  // when the pending escape sequence began
-
-void readAvailable()
-{
-    unsigned char bytes[256];
-    int n = hostTakeKeys(bytes, sizeof bytes);
-    for (int i = 0; i < n; ++i) {
-        bool wasPending = decoderPending(decoder);
-        decodeByte(decoder, bytes[i], codes);
-        if (!wasPending && decoderPending(decoder)) {
-            escapeStarted = consoleClock();
-        }
-    }
-}
+keyQueue keys;
 
 }  // namespace
 
 bool consoleKeyWaiting(int timeoutMs)
 {
-    if (!codes.empty()) {
+    if (!keys.codes.empty()) {
         return true;
     }
     consoleFlush();
-    std::int64_t deadline = consoleClock() + timeoutMs;
+    std::int64_t deadline = timeoutMs < 0 ? -1 : consoleClock() + timeoutMs;
     for (;;) {
-        readAvailable();
-        if (!codes.empty()) {
-            return true;
+        unsigned char bytes[256];
+        int count = hostTakeKeys(bytes, sizeof bytes);
+        if (count > 0) {
+            queueBytes(keys, bytes, count, consoleClock());
         }
         std::int64_t now = consoleClock();
-        if (decoderPending(decoder) && now - escapeStarted >= escapeDelayMs) {
-            decodeTimeout(decoder, codes);
-            if (!codes.empty()) {
-                return true;
-            }
+        if (queueReady(keys, now)) {
+            return true;
         }
-        std::int64_t wait = -1;
-        if (timeoutMs >= 0) {
-            if (now >= deadline) {
-                return false;
-            }
-            wait = deadline - now;
+        if (deadline >= 0 && now >= deadline) {
+            return false;
         }
-        if (decoderPending(decoder)) {
-            std::int64_t escapeLeft = escapeStarted + escapeDelayMs - now;
-            wait = wait < 0 || escapeLeft < wait ? escapeLeft : wait;
-        }
+        std::int64_t until = earlierDeadline(deadline, queueGiveUpAt(keys));
         // Woken early by a key, or by the page being shown again; the loop
         // looks at the clock afresh either way.
-        hostWait(static_cast<int>(wait));
+        hostWait(until < 0 ? -1 : static_cast<int>(until - now));
     }
 }
 
 int consoleReadKey()
 {
-    while (!consoleKeyWaiting(-1)) {
-    }
-    int code = codes.front();
-    codes.pop_front();
+    consoleKeyWaiting(-1);  // with no timeout, it returns only with a key
+    int code = keys.codes.front();
+    keys.codes.pop_front();
     return code;
 }

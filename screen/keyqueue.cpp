@@ -1,0 +1,30 @@
+#include "screen/keyqueue.h"
+
+#include <algorithm>
+
+void queueBytes(keyQueue& queue, const unsigned char* bytes, int count, std::int64_t now)
+{
+    for (int i = 0; i < count; ++i) {
+        decodeByte(queue.decoder, bytes[i], queue.codes);
+    }
+    queue.lastByteAt = now;
+}
+
+std::int64_t queueGiveUpAt(const keyQueue& queue)
+{
+    return decoderPending(queue.decoder) ? queue.lastByteAt + decoderPatienceMs(queue.decoder) : -1;
+}
+
+bool queueReady(keyQueue& queue, std::int64_t now)
+{
+    std::int64_t giveUp = queueGiveUpAt(queue);
+    if (giveUp >= 0 && now >= giveUp) {
+        decodeTimeout(queue.decoder, queue.codes);
+    }
+    return !queue.codes.empty();
+}
+
+std::int64_t earlierDeadline(std::int64_t a, std::int64_t b)
+{
+    return a < 0 ? b : b < 0 ? a : std::min(a, b);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Decoded keys waiting to be read, with the decoder that makes them and the
+// time it last got a byte: what every backend that reads a terminal's bytes
+// (the Unix terminal, the web page's) keeps between two reads.
+
+#include <cstdint>
+#include <deque>
+
+#include "screen/keydecoder.h"
+
+struct keyQueue {
+    keyDecoder decoder;
+    std::deque<int> codes;
+    std::int64_t lastByteAt = 0;  // clock reading when the decoder last got a byte
+};
+
+// Decodes `count` bytes that came at clock reading `now`.
+void queueBytes(keyQueue& queue, const unsigned char* bytes, int count, std::int64_t now);
+
+// When the decoder gives up waiting for the rest of what it holds; -1 when
+// it holds nothing.
+std::int64_t queueGiveUpAt(const keyQueue& queue);
+
+// Ends a sequence whose rest is overdue at `now` (a lone ESC becomes a key).
+// True when a code is waiting afterwards.
+bool queueReady(keyQueue& queue, std::int64_t now);
+
+// The sooner of two deadlines, either of which may be -1 for none.
+std::int64_t earlierDeadline(std::int64_t a, std::int64_t b);
