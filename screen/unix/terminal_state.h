@@ -5,10 +5,6 @@
 
 // Whether box glyphs go out as UTF-8 or as ASCII stand-ins; set on open.
 extern bool terminalUtf8;
-// Whether the terminal fills erased cells with the current background
-// (back-colour erase); set on open. Without it a cleared screen shows the
-// terminal's own background, so the output sends every blank itself.
-extern bool terminalErasesInColour;
 
 // The bytes that give the terminal back its colours and leave the cursor at
 // the start of a fresh line. Kept current by the output side, so that a

@@ -102,7 +102,7 @@ TEST_F(Ending, YesStartsAFreshGameAndNoEndsIt)
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     size_t from = game.output.size();
     sendKeys(game, "y");
-    ASSERT_TRUE(waitForOutput(game, "SUM: 0", from)) << "no new game";
+    ASSERT_TRUE(waitForGameScreen(game, from)) << "no new game";
     // Checked as soon as the new game's first screen is read, a few ticks
     // at most after it was drawn.
     std::string after = game.output.substr(from);

@@ -155,8 +155,16 @@ bool startPlaying(ptyGame& game, const std::string& key, int timeoutMs)
     }
     size_t from = game.output.size();
     sendKeys(game, key);
-    return waitForOutput(game, "SUM: 0", from, timeoutMs) &&
-           waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }, timeoutMs);
+    return waitForGameScreen(game, from, timeoutMs);
+}
+
+bool waitForGameScreen(ptyGame& game, size_t from, int timeoutMs)
+{
+    // The screen goes out in one write but in screen order, blanks and all,
+    // and may come in more than one read: it is whole once its last row is.
+    return waitForOutput(game, "SUM: 0", from, timeoutMs) && waitUntil(game, [&] {
+        return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0" && charAt(game, frameRightColumn, screenHeight - 1) != U' ';
+    }, timeoutMs);
 }
 
 bool atReplayPrompt(ptyGame& game)

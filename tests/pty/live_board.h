@@ -57,8 +57,10 @@ bool waitForOutput(ptyGame& game, const std::string& text, size_t from = 0, int 
 bool waitForInstructions(ptyGame& game, int timeoutMs = 5000);
 
 // Waits for the instructions, presses `key` and waits for the game's first
-// screen to be drawn whole (its sum readout is written last).
+// screen to be drawn whole.
 bool startPlaying(ptyGame& game, const std::string& key = " ", int timeoutMs = 5000);
+// Waits for a game's first screen, drawn after byte `from`, to be read whole.
+bool waitForGameScreen(ptyGame& game, size_t from, int timeoutMs = 5000);
 
 // True while the game-over message and the replay prompt stand.
 bool atReplayPrompt(ptyGame& game);
