@@ -50,6 +50,7 @@ bool consoleKeyWaiting(int timeoutMs)
     if (!codes.empty()) {
         return true;
     }
+    windowTellBeforeFirstKey();
     consoleFlush();
     std::int64_t deadline = consoleClock() + timeoutMs;
     for (;;) {

@@ -40,9 +40,7 @@ void terminalWaitForRoom()
     bool waited = false;
     while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
         waited = true;
-        terminalMessage("needs at least " + std::to_string(screenWidth) + "x" +
-                        std::to_string(screenHeight) + ", this terminal is " + std::to_string(columns) +
-                        "x" + std::to_string(rows) + ": enlarge it, or press Ctrl-C");
+        terminalMessage(windowTooSmall(columns, rows));
         // Only a resize or a resume ends this wait; Ctrl-C ends the program.
         while (consoleKeyWaiting(-1)) {
             consoleReadKey();

@@ -42,6 +42,7 @@ void leaveOnSignal(int signal)
     if (inGameMode) {
         restoreModes();
         writeAll(restoreSequence());
+        windowGiveBack();
     }
     _exit(128 + signal);
 }
@@ -132,6 +133,7 @@ bool consoleOpen()
     eventsOpen();
     inGameMode = 1;
     terminalEnterGameMode();
+    windowGrow();
     return true;
 }
 
@@ -147,6 +149,7 @@ void consoleClose()
     }
     consoleFlush();
     writeAll(restoreSequence());
+    windowGiveBack();
     restoreModes();
     inGameMode = 0;
     for (int s : exitSignals) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the pieces of the Unix terminal layer tell each other.
 
+#include <string>
 #include <string_view>
 
 // Whether box glyphs go out as UTF-8 or as ASCII stand-ins; set on open.
@@ -49,3 +50,15 @@ bool handleTerminalEvents();
 // the suspend handler and are async-signal-safe.
 void clockStopped();
 void clockContinued();
+
+// The window's size (window.cpp). On open, where the terminal is known to
+// honour it, asks the window to grow to the game's size and waits a moment
+// for it. On the way out, asks for the old size back if the window still has
+// the size asked for; async-signal-safe, and does nothing the second time.
+void windowGrow();
+void windowGiveBack();
+// The first wait for a key, at the instructions: while the window is too
+// small for the game screen, one line after them says so.
+void windowTellBeforeFirstKey();
+// What the game says while the window is too small for its screen.
+std::string windowTooSmall(int columns, int rows);
