@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Plays tenfall, headless, inside real terminal programs: tmux alone, and
-GNU screen inside tmux, once with its stock settings (no back-colour erase)
-and once with `defbce on`. Each screen is read with `tmux capture-pane -e`
-and checked as a player would see it: the opening screen with its digits,
-frame, readouts and colours on black, no cell of the game area on the
-terminal's default background, the bracket moving on an arrow, a pick shown
-yellow on light red, and Ctrl-C ending the game with status 130.
+"""Plays tenfall, headless, inside real terminal programs: tmux alone, in a
+window of 80x25 and in one of 80x24 grown once the game has said what it
+needs, and GNU screen inside tmux with its stock settings (no back-colour
+erase), with `defbce on`, and with `term xterm-256color` (no back-colour
+erase under a TERM that has it). Each screen is read with `tmux capture-pane
+-e` and checked as a player would see it: the opening screen with its
+digits, frame, readouts and colours on black, no cell of the game area on
+the terminal's default background, the bracket moving on an arrow, a pick
+shown yellow on light red, and Ctrl-C ending the game with status 130.
 
 usage: play_in_multiplexers.py TENFALL
 """
@@ -136,12 +138,24 @@ def top_of(pane, stack):
     return min(rows) if rows else None
 
 
-def play(tmux, name, command, status_file):
-    pane = Pane(tmux, f"{SESSION}:{name}")
-    tmux("new-window", "-d", "-t", f"{SESSION}:", "-n", name, command)
-    pane.wait_for("instructions", lambda: any("Press any key" in pane.text(0, y, 80) for y in range(HEIGHT)))
+def play(tmux, name, command, status_file, rows):
+    if rows == HEIGHT:
+        pane = Pane(tmux, f"{SESSION}:{name}")
+        tmux("new-window", "-d", "-t", f"{SESSION}:", "-n", name, command)
+    else:
+        pane = Pane(tmux, f"{name}:0")  # a session of its own, for its own size
+        tmux("new-session", "-d", "-s", name, "-x", "80", "-y", str(rows), command)
+    lines = lambda: [pane.text(0, y, 80).rstrip() for y in range(rows)]
+    pane.wait_for("instructions", lambda: any("Press any key" in line for line in lines()))
+    if rows < HEIGHT:
+        need = f"needs at least {WIDTH}x{HEIGHT}, this terminal is 80x{rows}: enlarge it, or press Ctrl-C"
+        pane.wait_for("what the window needs, before the key press",
+                      lambda: any("Press any key" in a and b == need for a, b in zip(lines(), lines()[1:])))
+        tmux("resize-window", "-t", name, "-y", str(HEIGHT))
     pane.keys("Space")
-    pane.wait_for("opening screen", lambda: pane.text(43, 12, 6) == "SUM: 0" and pane.text(24, 24, 3) == BRACKET_FOOT)
+    # The screen comes in screen order and may be read half drawn: the frame's foot is last.
+    pane.wait_for("opening screen", lambda: pane.text(43, 12, 6) == "SUM: 0" and pane.text(24, 24, 3) == BRACKET_FOOT
+                  and pane.cell(39, 24)[0] == FRAME)
     check_opening_screen(pane)
     cells = default_background_cells(pane)
     check(cells == 0, f"{cells} cells of the game area on the terminal's default background")
@@ -175,6 +189,8 @@ def main():
         pass  # nothing beyond the system's own settings, and none of the user's
     with open(os.path.join(scratch, "bce.screenrc"), "w") as rc:
         rc.write("defbce on\n")
+    with open(os.path.join(scratch, "xterm.screenrc"), "w") as rc:
+        rc.write("term xterm-256color\n")  # a common line; screen keeps `defbce off`
     env = dict(os.environ, LANG="C.UTF-8", SCREENDIR=screen_dir)
     env.pop("LC_ALL", None)
     env.pop("TMUX", None)
@@ -184,19 +200,20 @@ def main():
         return subprocess.run(["tmux", "-L", server, "-f", "/dev/null", *args], env=env, check=True,
                               capture_output=True, text=True).stdout
 
-    cases = (("tmux", ""), ("screen-stock", "screen -c " + shlex.quote(os.path.join(scratch, "stock.screenrc"))),
-             ("screen-defbce", "screen -c " + shlex.quote(os.path.join(scratch, "bce.screenrc"))))
+    screen = lambda rc: "screen -c " + shlex.quote(os.path.join(scratch, rc))
+    cases = (("tmux", "", HEIGHT), ("tmux-80x24", "", HEIGHT - 1), ("screen-stock", screen("stock.screenrc"), HEIGHT),
+             ("screen-defbce", screen("bce.screenrc"), HEIGHT), ("screen-xterm", screen("xterm.screenrc"), HEIGHT))
     failed = 0
     tmux("new-session", "-d", "-s", SESSION, "-x", "80", "-y", "25", "sleep 86400")
     socket = tmux("display-message", "-p", "#{socket_path}").strip()
     try:
-        for name, wrapper in cases:
+        for name, wrapper, rows in cases:
             status_file = os.path.join(scratch, name + ".status")
             # The shell outlives Ctrl-C to note the game's exit status.
             shell = f"trap : INT; {shlex.quote(game)}; echo $? > {shlex.quote(status_file)}"
             command = f"{wrapper} sh -c {shlex.quote(shell)}".strip()
             try:
-                play(tmux, name, command, status_file)
+                play(tmux, name, command, status_file, rows)
                 print(f"{name}: ok")
             except Failure as failure:
                 failed += 1
