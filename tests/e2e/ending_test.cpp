@@ -162,8 +162,11 @@ TEST_F(Ending, CtrlCLeavesWithTheTerminalRestored)
 
 TEST_F(Ending, NoAtThePromptRestoresTheTerminal)
 {
-    // Game over comes quickly with the clock sped up.
-    start(200);
+    // Game over comes quickly with the clock sped up; the window is one
+    // grown for the game.
+    launchOptions fast;
+    fast.speedUp = 200;
+    ASSERT_TRUE(launchGrown(game, fast));
     ASSERT_TRUE(startPlaying(game));
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     sendKeys(game, "n");
@@ -173,6 +176,7 @@ TEST_F(Ending, NoAtThePromptRestoresTheTerminal)
     termios modes = ptyModes(game);
     EXPECT_TRUE(modes.c_lflag & ICANON);
     EXPECT_TRUE(modes.c_lflag & ECHO);
+    EXPECT_TRUE(game.output.ends_with("\x1b[8;24;80t")) << "the old size asked back last";
 }
 
 }  // namespace

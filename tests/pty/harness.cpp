@@ -131,9 +131,8 @@ bool launch(ptyGame& game, const launchOptions& options)
         setenv("TERM", "xterm-256color", 1);
         setenv("LANG", "C.UTF-8", 1);
         unsetenv("LC_ALL");
-        // A terminal of no known family, whatever the tests run in.
         for (const char* name : {"VTE_VERSION", "KONSOLE_VERSION", "XTERM_VERSION", "TMUX", "STY"}) {
-            unsetenv(name);
+            unsetenv(name);  // a terminal of no known family, whatever the tests run in
         }
         std::string preload = options.preload;
         if (options.speedUp > 1) {

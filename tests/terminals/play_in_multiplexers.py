@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Plays tenfall, headless, inside real terminal programs: tmux alone, in a
-window of 80x25 and in one of 80x24 grown once the game has said what it
-needs, and GNU screen inside tmux with its stock settings (no back-colour
-erase), with `defbce on`, and with `term xterm-256color` (no back-colour
-erase under a TERM that has it). Each screen is read with `tmux capture-pane
--e` and checked as a player would see it: the opening screen with its
-digits, frame, readouts and colours on black, no cell of the game area on
-the terminal's default background, the bracket moving on an arrow, a pick
-shown yellow on light red, and Ctrl-C ending the game with status 130.
+"""Plays tenfall, headless, inside real terminal programs: tmux alone, and
+GNU screen inside tmux, with its stock settings (no back-colour erase), with
+`defbce on` and with `term xterm-256color` (no back-colour erase under a TERM
+that has it). Each screen is read with `tmux capture-pane -e` and checked as
+a player would see it: the opening screen with its digits, frame, readouts
+and colours on black, no cell of the game area on the terminal's default
+background, the bracket moving on an arrow, a pick shown yellow on light
+red, and Ctrl-C ending the game with status 130. In tmux at 80x24 the line
+under the instructions must say what the window needs before it is grown.
 
 usage: play_in_multiplexers.py TENFALL
 """
@@ -139,18 +139,12 @@ def top_of(pane, stack):
 
 
 def play(tmux, name, command, status_file, rows):
-    if rows == HEIGHT:
-        pane = Pane(tmux, f"{SESSION}:{name}")
-        tmux("new-window", "-d", "-t", f"{SESSION}:", "-n", name, command)
-    else:
-        pane = Pane(tmux, f"{name}:0")  # a session of its own, for its own size
-        tmux("new-session", "-d", "-s", name, "-x", "80", "-y", str(rows), command)
-    lines = lambda: [pane.text(0, y, 80).rstrip() for y in range(rows)]
-    pane.wait_for("instructions", lambda: any("Press any key" in line for line in lines()))
+    pane = Pane(tmux, f"{name}:0")  # a session of its own, of its own size
+    tmux("new-session", "-d", "-s", name, "-x", "80", "-y", str(rows), command)
+    pane.wait_for("instructions", lambda: any("Press any key" in pane.text(0, y, 80) for y in range(HEIGHT)))
     if rows < HEIGHT:
-        need = f"needs at least {WIDTH}x{HEIGHT}, this terminal is 80x{rows}: enlarge it, or press Ctrl-C"
-        pane.wait_for("what the window needs, before the key press",
-                      lambda: any("Press any key" in a and b == need for a, b in zip(lines(), lines()[1:])))
+        need = f"needs at least 70x25, this terminal is 80x{rows}: enlarge it, or press Ctrl-C"
+        pane.wait_for("what the window needs, under the instructions", lambda: pane.text(0, 21, len(need)) == need)
         tmux("resize-window", "-t", name, "-y", str(HEIGHT))
     pane.keys("Space")
     # The screen comes in screen order and may be read half drawn: the frame's foot is last.
@@ -200,9 +194,10 @@ def main():
         return subprocess.run(["tmux", "-L", server, "-f", "/dev/null", *args], env=env, check=True,
                               capture_output=True, text=True).stdout
 
-    screen = lambda rc: "screen -c " + shlex.quote(os.path.join(scratch, rc))
-    cases = (("tmux", "", HEIGHT), ("tmux-80x24", "", HEIGHT - 1), ("screen-stock", screen("stock.screenrc"), HEIGHT),
-             ("screen-defbce", screen("bce.screenrc"), HEIGHT), ("screen-xterm", screen("xterm.screenrc"), HEIGHT))
+    cases = (("tmux", "", 25), ("tmux-80x24", "", 24),
+             ("screen-stock", "screen -c " + shlex.quote(os.path.join(scratch, "stock.screenrc")), 25),
+             ("screen-defbce", "screen -c " + shlex.quote(os.path.join(scratch, "bce.screenrc")), 25),
+             ("screen-xterm", "screen -c " + shlex.quote(os.path.join(scratch, "xterm.screenrc")), 25))
     failed = 0
     tmux("new-session", "-d", "-s", SESSION, "-x", "80", "-y", "25", "sleep 86400")
     socket = tmux("display-message", "-p", "#{socket_path}").strip()
