@@ -164,9 +164,7 @@ TEST_F(Ending, NoAtThePromptRestoresTheTerminal)
 {
     // Game over comes quickly with the clock sped up; the window is one
     // grown for the game.
-    launchOptions fast;
-    fast.speedUp = 200;
-    ASSERT_TRUE(launchGrown(game, fast));
+    ASSERT_TRUE(launchGrown(game, 200));
     ASSERT_TRUE(startPlaying(game));
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     sendKeys(game, "n");

@@ -81,7 +81,7 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         ptyGame game;
         launchOptions options;
         options.openDescriptors = c.leaked;
-        ASSERT_TRUE(c.grown ? launchGrown(game, options) : launch(game, options));
+        ASSERT_TRUE(c.grown ? launchGrown(game) : launch(game, options));
         ASSERT_TRUE(startPlaying(game));
         ASSERT_TRUE(!c.resized || ptySetSize(game, 81, 25));
         if (c.viaTerminal.empty()) {

@@ -148,10 +148,12 @@ bool waitForInstructions(ptyGame& game, int timeoutMs)
     return waitForOutput(game, "Press any key to play }-=-\r\n", 0, timeoutMs);
 }
 
-bool launchGrown(ptyGame& game, launchOptions options)
+bool launchGrown(ptyGame& game, int speedUp)
 {
+    launchOptions options;
     options.rows = screenHeight - 1;
-    options.environment.push_back("VTE_VERSION=7006");
+    options.environment = {"VTE_VERSION=7006"};
+    options.speedUp = speedUp;
     return launch(game, options) && waitForOutput(game, "\x1b[8;25;80t") && ptySetSize(game, 80, screenHeight);
 }
 

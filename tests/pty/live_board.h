@@ -58,7 +58,7 @@ bool waitForInstructions(ptyGame& game, int timeoutMs = 5000);
 
 // Starts the game at 80 x 24 in a VTE terminal and grows the window to
 // 80 x 25 when the game asks, as such a terminal does.
-bool launchGrown(ptyGame& game, launchOptions options = {});
+bool launchGrown(ptyGame& game, int speedUp = 1);
 
 // Waits for the instructions, presses `key` and waits for the game's first
 // screen to be drawn whole.

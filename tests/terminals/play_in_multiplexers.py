@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Plays tenfall, headless, inside real terminal programs: tmux alone, and
-GNU screen inside tmux, with its stock settings (no back-colour erase), with
-`defbce on` and with `term xterm-256color` (no back-colour erase under a TERM
-that has it). Each screen is read with `tmux capture-pane -e` and checked as
-a player would see it: the opening screen with its digits, frame, readouts
-and colours on black, no cell of the game area on the terminal's default
-background, the bracket moving on an arrow, a pick shown yellow on light
-red, and Ctrl-C ending the game with status 130. In tmux at 80x24 the line
-under the instructions must say what the window needs before it is grown.
+GNU screen inside tmux, once with its stock settings (no back-colour erase)
+and once with `defbce on`. Each screen is read with `tmux capture-pane -e`
+and checked as a player would see it: the opening screen with its digits,
+frame, readouts and colours on black, no cell of the game area on the
+terminal's default background, the bracket moving on an arrow, a pick shown
+yellow on light red, and Ctrl-C ending the game with status 130. GNU screen
+plays once more with `term xterm-256color` (no back-colour erase under a TERM
+that has it), and tmux at 80x24, where the instructions must say what the
+window needs.
 
 usage: play_in_multiplexers.py TENFALL
 """
