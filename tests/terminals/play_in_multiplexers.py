@@ -218,6 +218,10 @@ def main():
         tmux("kill-server")
         if os.path.exists(socket):
             os.unlink(socket)  # tmux leaves it behind
+        # GNU screen detaches when its tmux pane goes: a case that failed
+        # would leave it running, with the game in it.
+        for session in os.listdir(screen_dir):
+            subprocess.run(["screen", "-S", session, "-X", "quit"], env=env, capture_output=True)
         shutil.rmtree(scratch, ignore_errors=True)
     sys.exit(1 if failed else 0)
 
