@@ -14,7 +14,7 @@
 #   index-last-row   ESC D for every move onto the last row, so it scrolls from there
 #   rewrite-colour   moving right by rewriting cells ignores their colour
 #   last-column      the terminal's cursor taken to be past the last column after writing it
-#   no-bce           a clear counted on to blacken the screen where the terminal lacks back-colour erase
+#   no-bce           a clear counted on to blacken the screen, which a terminal without back-colour erase does not
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,7 +27,7 @@ relative-move) from='number(n) + "C"' to='number(n - 1) + "C"' ;;
 index-last-row) from='down == 1  ?' to='down == 1 || y == screenHeight - 1 ?' ;;
 rewrite-colour) from='cell.colour != out.terminalAttribute || ' to='' ;;
 last-column) from='x + 1 < screenWidth ? x + 1 : unknown' to='x + 1' ;;
-no-bce) from='if (!terminalErasesInColour) {' to='if (false) {' ;;
+no-bce) from="row.fill(glyph{'\\0', unknown});" to='row.fill(glyph{});' ;;
 *) echo "unknown fault: $fault" >&2; exit 2 ;;
 esac
 

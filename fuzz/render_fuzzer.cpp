@@ -3,7 +3,8 @@
 // emulator, and the emulated screen must show exactly what was drawn: every
 // cell's glyph and colours, and the cursor where the last write ended.
 // Before the first clear (the instructions) and after a message of the
-// terminal layer's own, text runs on like a teletype and is checked as such.
+// terminal layer's own, text runs on like a teletype in the terminal's own
+// colours and is checked as such.
 //
 // The input's first byte chooses the mode, every later byte starts a call:
 // its top four bits say which (drawing calls take more of the sixteen than
@@ -34,7 +35,7 @@ namespace {
 // Mode bits of the first byte.
 constexpr int asciiMode = 1;  // box glyphs as ASCII stand-ins, as without a UTF-8 locale
 constexpr int wideMode = 2;   // an 80-column window instead of one exactly as wide as the game
-constexpr int noBceMode = 4;  // a terminal without back-colour erase (GNU screen), and the output told so
+constexpr int noBceMode = 4;  // a terminal without back-colour erase (GNU screen), of which the output knows nothing
 
 constexpr int rows = screenHeight;
 constexpr int maxColumns = 80;
@@ -243,7 +244,7 @@ void write(model& m, char ch)
 {
     consoleWrite(std::string_view(&ch, 1));
     if (!m.gridKnown) {
-        runOn(m, cellOf(m, ch, m.attribute), ch == '\n');
+        runOn(m, expected{shownAs(m, ch), -1, -1, true}, ch == '\n');  // in the terminal's own colours
     } else if (ch == '\n') {
         m.x = 0;
         ++m.y;
@@ -372,11 +373,10 @@ void start(model& m, int mode)
     consoleColor(lightGrey);
     capturedOutput().clear();
     terminalUtf8 = (mode & asciiMode) == 0;
-    terminalErasesInColour = (mode & noBceMode) == 0;
     m = model{};
     touchAll();
     m.utf8 = terminalUtf8;
-    m.erasesInColour = terminalErasesInColour;
+    m.erasesInColour = (mode & noBceMode) == 0;
     m.columns = (mode & wideMode) != 0 ? maxColumns : screenWidth;
     vterm_set_size(terminal(), rows, m.columns);
     vterm_screen_reset(vterm_obtain_screen(terminal()), 1);

@@ -19,6 +19,7 @@ bool consoleKeyWaiting(int timeoutMs)
     if (!keys.codes.empty()) {
         return true;
     }
+    windowTellBeforeFirstKey();
     consoleFlush();
     std::int64_t deadline = timeoutMs < 0 ? -1 : consoleClock() + timeoutMs;
     // The terminal is looked at once even with no time to wait: a key it

@@ -133,10 +133,11 @@ void sendChanges()
 
 // Text before the first clear (the instructions) or after a message of the
 // terminal layer's own: it runs on from wherever the terminal's cursor is,
-// in order with what was written before it.
+// in order with what was written before it, and in the terminal's own
+// colours, so that it reads as well on a light theme as on a dark one. The
+// game's colours start with the game screen.
 void writeRunningText(char ch)
 {
-    syncColour(out.attribute);
     out.buffer += glyphText(ch, terminalUtf8);
     out.atLineStart = ch == '\n';
 }
@@ -189,18 +190,16 @@ void consoleWrite(std::string_view text)
 namespace {
 
 // Cleared with a black background whatever the terminal's theme, since the
-// whole game is drawn on black. From here on the terminal shows blanks, or,
-// where erased cells take the terminal's own background, cells that no
-// record matches, so that the next flush sends every one of them.
+// whole game is drawn on black. Not every terminal fills erased cells with
+// the current background (GNU screen as it comes does not, whatever TERM it
+// announces), so the cleared cells are taken to match no record and the next
+// flush sends every one of them, blanks as black spaces too.
 void clearTerminal()
 {
     syncColour(white);
     out.buffer += "\x1b[2J\x1b[H";
-    out.shown = grid{};
-    if (!terminalErasesInColour) {
-        for (auto& row : out.shown) {
-            row.fill(glyph{'\0', unknown});
-        }
+    for (auto& row : out.shown) {
+        row.fill(glyph{'\0', unknown});
     }
     out.rowChanged.fill(true);
     out.terminalX = out.terminalY = 0;

@@ -3,9 +3,6 @@
 // and waits for the window to grow: before a game, or in the middle of one,
 // which is then suspended, its clock standing still, as it would be stopped.
 
-#include <string>
-
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,18 +13,6 @@
 
 namespace {
 
-// The window's size in character cells; false when it cannot be told.
-bool windowSize(int& columns, int& rows)
-{
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
-        return false;
-    }
-    columns = size.ws_col;
-    rows = size.ws_row;
-    return true;
-}
-
 // Says the window is too small and waits, as long as it takes, until it is
 // not. Only a resize or a resume ends a wait; Ctrl-C ends the program. Keys
 // pressed meanwhile, read or not, are not the game's.
@@ -37,9 +22,7 @@ void waitForRoom()
     bool waited = false;
     while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
         waited = true;
-        terminalMessage("needs at least " + std::to_string(screenWidth) + "x" +
-                        std::to_string(screenHeight) + ", this terminal is " + std::to_string(columns) +
-                        "x" + std::to_string(rows) + ": enlarge it, or press Ctrl-C");
+        terminalMessage(windowTooSmall(columns, rows));
         unsigned char dropped[256];
         terminalWait got{};
         do {

@@ -19,7 +19,6 @@
 #include "screen/unix/terminal_state.h"
 
 bool terminalUtf8 = true;
-bool terminalErasesInColour = true;
 
 namespace {
 
@@ -43,6 +42,7 @@ void leaveOnSignal(int signal)
     if (inGameMode) {
         restoreModes();
         writeAll(restoreSequence());
+        windowGiveBack();
     }
     _exit(128 + signal);
 }
@@ -80,25 +80,6 @@ bool terminalUsable()
     return true;
 }
 
-// Terminals known to erase with the current background. GNU screen does so
-// only when told to (`defbce on`), and then names itself screen-bce or
-// screen-256color-bce. A terminal not named here may not: it costs a screen
-// of blanks after each clear to be sure.
-bool erasesInColour(std::string_view term)
-{
-    if (term.starts_with("screen")) {
-        return term.ends_with("-bce");
-    }
-    constexpr std::string_view families[] = {"xterm", "tmux",    "rxvt",      "st",     "linux", "vte",
-                                             "gnome", "konsole", "alacritty", "mlterm", "putty"};
-    for (std::string_view family : families) {
-        if (term.starts_with(family) && (term.size() == family.size() || term[family.size()] == '-')) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 void writeAll(std::string_view bytes)
@@ -125,7 +106,6 @@ bool consoleOpen()
     }
     std::setlocale(LC_CTYPE, "");
     terminalUtf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-    terminalErasesInColour = erasesInColour(std::getenv("TERM"));
 
     if (tcgetattr(STDIN_FILENO, &savedModes) != 0) {
         std::fprintf(stderr, "tenfall: cannot read the terminal's modes: %s\n", std::strerror(errno));
@@ -153,6 +133,7 @@ bool consoleOpen()
     eventsOpen();
     inGameMode = 1;
     terminalEnterGameMode();
+    windowGrow();
     return true;
 }
 
@@ -168,6 +149,7 @@ void consoleClose()
     }
     consoleFlush();
     writeAll(restoreSequence());
+    windowGiveBack();
     restoreModes();
     inGameMode = 0;
     for (int s : exitSignals) {

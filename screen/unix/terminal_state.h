@@ -1,14 +1,11 @@
 #pragma once
 // What the pieces of the Unix terminal layer tell each other.
 
+#include <string>
 #include <string_view>
 
 // Whether box glyphs go out as UTF-8 or as ASCII stand-ins; set on open.
 extern bool terminalUtf8;
-// Whether the terminal fills erased cells with the current background
-// (back-colour erase); set on open. Without it a cleared screen shows the
-// terminal's own background, so the output sends every blank itself.
-extern bool terminalErasesInColour;
 
 // The bytes that give the terminal back its colours and leave the cursor at
 // the start of a fresh line. Kept current by the output side, so that a
@@ -61,3 +58,18 @@ void eventsClose();
 // are async-signal-safe.
 void clockStopped();
 void clockContinued();
+
+// The window's size in character cells, as the window-size ioctl reports
+// it; false when it cannot be told. Async-signal-safe.
+bool windowSize(int& columns, int& rows);
+// On open, where the terminal is known to
+// honour it, asks the window to grow to the game's size and waits a moment
+// for it. On the way out, asks for the old size back if the window still has
+// the size asked for; async-signal-safe, and does nothing the second time.
+void windowGrow();
+void windowGiveBack();
+// The first wait for a key, at the instructions: while the window is too
+// small for the game screen, one line after them says so.
+void windowTellBeforeFirstKey();
+// What the game says while the window is too small for its screen.
+std::string windowTooSmall(int columns, int rows);

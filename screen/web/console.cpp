@@ -1,6 +1,6 @@
 // The console in a web page: the Unix layer's output (screen/unix/output.cpp)
 // writing to an xterm.js terminal, which is always there, always large
-// enough, and shows UTF-8 and erases in the current colours. This file gives
+// enough, and shows UTF-8. This file gives
 // that output what the Unix terminal module gives it elsewhere.
 
 #include <cmath>
@@ -10,7 +10,6 @@
 #include "screen/web/host.h"
 
 bool terminalUtf8 = true;
-bool terminalErasesInColour = true;
 
 void writeAll(std::string_view bytes)
 {

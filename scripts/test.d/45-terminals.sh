@@ -1,5 +1,6 @@
-# The game played inside real terminal programs, headless: tmux alone, and
-# GNU screen inside tmux with its stock settings and with `defbce on`. The
+# The game played inside real terminal programs, headless: tmux alone, at
+# 80x25 and at 80x24, and GNU screen inside tmux with its stock settings,
+# with `defbce on` and with `term xterm-256color`. The
 # game is the one stage 10 builds (configured the same way here, so that the
 # stage also runs on its own).
 set -euo pipefail

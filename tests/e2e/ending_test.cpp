@@ -102,7 +102,7 @@ TEST_F(Ending, YesStartsAFreshGameAndNoEndsIt)
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     size_t from = game.output.size();
     sendKeys(game, "y");
-    ASSERT_TRUE(waitForOutput(game, "SUM: 0", from)) << "no new game";
+    ASSERT_TRUE(waitForGameScreen(game, from)) << "no new game";
     // Checked as soon as the new game's first screen is read, a few ticks
     // at most after it was drawn.
     std::string after = game.output.substr(from);
@@ -162,8 +162,9 @@ TEST_F(Ending, CtrlCLeavesWithTheTerminalRestored)
 
 TEST_F(Ending, NoAtThePromptRestoresTheTerminal)
 {
-    // Game over comes quickly with the clock sped up.
-    start(200);
+    // Game over comes quickly with the clock sped up; the window is one
+    // grown for the game.
+    ASSERT_TRUE(launchGrown(game, 200));
     ASSERT_TRUE(startPlaying(game));
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
     sendKeys(game, "n");
@@ -173,6 +174,7 @@ TEST_F(Ending, NoAtThePromptRestoresTheTerminal)
     termios modes = ptyModes(game);
     EXPECT_TRUE(modes.c_lflag & ICANON);
     EXPECT_TRUE(modes.c_lflag & ECHO);
+    EXPECT_TRUE(game.output.ends_with("\x1b[8;24;80t")) << "the old size asked back last";
 }
 
 }  // namespace

@@ -64,20 +64,26 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
 {
     // The last case starts the game with so many descriptors open that its
     // own would be past what select can watch.
-    struct { const char* name; int signal; std::string viaTerminal; int leaked = 0; } cases[] = {
+    // A window grown for the game is asked for its old size back after the
+    // rest, unless the player has resized it since.
+    struct { const char* name; int signal; std::string viaTerminal; int leaked = 0; bool grown = false, resized = false; } cases[] = {
         {"Ctrl-C", SIGINT, "\x03"},
         {"SIGTERM", SIGTERM, ""},
         {"SIGHUP", SIGHUP, ""},
         {"SIGQUIT", SIGQUIT, ""},
         {"Ctrl-C, started with 1100 descriptors open", SIGINT, "\x03", 1100},
+        {"Ctrl-C, in a window grown for the game", SIGINT, "\x03", 0, true},
+        {"SIGHUP, in a window grown for the game", SIGHUP, "", 0, true},
+        {"Ctrl-C, in a window grown for the game and resized since", SIGINT, "\x03", 0, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ptyGame game;
         launchOptions options;
         options.openDescriptors = c.leaked;
-        ASSERT_TRUE(launch(game, options));
+        ASSERT_TRUE(c.grown ? launchGrown(game) : launch(game, options));
         ASSERT_TRUE(startPlaying(game));
+        ASSERT_TRUE(!c.resized || ptySetSize(game, 81, 25));
         if (c.viaTerminal.empty()) {
             kill(game.pid, c.signal);
         } else {
@@ -87,9 +93,10 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         EXPECT_TRUE(WIFEXITED(game.status));
         EXPECT_EQ(WEXITSTATUS(game.status), 128 + c.signal);
         EXPECT_TRUE(shellModes(ptyModes(game)));
-        EXPECT_TRUE(endsWith(game.output, restoreAfterGame)) << "colours reset, then a fresh line";
+        EXPECT_TRUE(endsWith(game.output, restoreAfterGame + (c.grown && !c.resized ? "\x1b[8;24;80t" : "")))
+            << "colours reset, then a fresh line";
         EXPECT_EQ(cursorAt(game), std::make_pair(0, 24));
-        EXPECT_EQ(rowText(game, 24), std::string(80, ' '));
+        EXPECT_EQ(rowText(game, 24).find_first_not_of(' '), std::string::npos);
         shutDown(game);
     }
 }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "instructions_text.h"
 #include "live_board.h"
 
 namespace {
@@ -130,7 +131,8 @@ protected:
         launchOptions small;
         small.rows = 24;
         ASSERT_TRUE(launch(game, small));
-        ASSERT_TRUE(waitForInstructions(game));
+        ASSERT_TRUE(waitUntil(game, [&] { return plainText(game.output) == instructions + tooSmall("80x24") + "\n"; }))
+            << "said before the key press, after the instructions";
         sendKeys(game, " ");
         ASSERT_TRUE(waitUntil(game, [&] { return rowText(game, 0).starts_with(tooSmall("80x24")); }));
     }
@@ -234,14 +236,44 @@ TEST(KeyWaiting, ALookWithoutWaitingReadsTheTerminal)
     shutDown(probe);
 }
 
+// --- Asking the window to grow ------------------------------------------------
+
+// Only for what is missing, and only where terminals were seen to honour it.
+// A terminal or multiplexer that does not wins over a VTE_VERSION inherited
+// from the terminal that started it.
+TEST(Grow, AskedForWhatIsMissingOnlyWhereTerminalsHonourIt)
+{
+    const std::string vte = "VTE_VERSION=7006";
+    struct { std::vector<std::string> environment; int columns, rows; std::string request; } cases[] = {
+        {{vte}, 80, 24, "\x1b[8;25;80t"}, {{"TERM=rxvt-unicode"}, 69, 30, "\x1b[8;30;70t"},
+        {{"TERM=mlterm"}, 60, 20, "\x1b[8;25;70t"}, {{vte}, 80, 25, ""}, {{}, 80, 24, ""},
+        {{vte, "XTERM_VERSION=XTerm(379)"}, 80, 24, ""}, {{vte, "KONSOLE_VERSION=221203"}, 80, 24, ""},
+        {{vte, "TMUX=/tmp/tmux-1000/default,1,0"}, 80, 24, ""}, {{vte, "STY=1.pts-0.host"}, 80, 24, ""},
+        {{vte, "TERM=screen.xterm-256color"}, 80, 24, ""}, {{vte, "TERM=tmux-256color"}, 80, 24, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.environment) + " at " + std::to_string(c.columns) + "x" + std::to_string(c.rows));
+        ptyGame game;
+        launchOptions options;
+        options.columns = c.columns;
+        options.rows = c.rows;
+        options.environment = c.environment;
+        ASSERT_TRUE(launch(game, options));
+        ASSERT_TRUE(waitForInstructions(game));
+        EXPECT_TRUE(game.output.starts_with(c.request)) << "before anything else";
+        EXPECT_EQ(game.output.find("\x1b[8;", c.request.size()), std::string::npos) << "once at most";
+        shutDown(game);
+    }
+}
+
 // --- No back-colour erase ----------------------------------------------------
 
 // Terminals that erase in their own default colours, such as GNU screen as
-// it comes, or one the game cannot name: the whole game area is black after
+// it comes, whatever TERM it announces: the whole game area is black after
 // the clear and after a repaint all the same.
 TEST(NoBackColourErase, GameAreaIsBlackAfterEveryClear)
 {
-    for (const char* term : {"TERM=screen", "TERM=screen.xterm-256color", "TERM=vt220"}) {
+    for (const char* term : {"TERM=xterm-256color", "TERM=screen", "TERM=screen.xterm-256color", "TERM=vt220"}) {
         SCOPED_TRACE(term);
         ptyGame game;
         launchOptions options;

@@ -148,6 +148,15 @@ bool waitForInstructions(ptyGame& game, int timeoutMs)
     return waitForOutput(game, "Press any key to play }-=-\r\n", 0, timeoutMs);
 }
 
+bool launchGrown(ptyGame& game, int speedUp)
+{
+    launchOptions options;
+    options.rows = screenHeight - 1;
+    options.environment = {"VTE_VERSION=7006"};
+    options.speedUp = speedUp;
+    return launch(game, options) && waitForOutput(game, "\x1b[8;25;80t") && ptySetSize(game, 80, screenHeight);
+}
+
 bool startPlaying(ptyGame& game, const std::string& key, int timeoutMs)
 {
     if (!waitForInstructions(game, timeoutMs)) {
@@ -155,8 +164,16 @@ bool startPlaying(ptyGame& game, const std::string& key, int timeoutMs)
     }
     size_t from = game.output.size();
     sendKeys(game, key);
-    return waitForOutput(game, "SUM: 0", from, timeoutMs) &&
-           waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }, timeoutMs);
+    return waitForGameScreen(game, from, timeoutMs);
+}
+
+bool waitForGameScreen(ptyGame& game, size_t from, int timeoutMs)
+{
+    // The screen goes out in one write but in screen order, blanks and all,
+    // and may come in more than one read: it is whole once its last row is.
+    return waitForOutput(game, "SUM: 0", from, timeoutMs) && waitUntil(game, [&] {
+        return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0" && charAt(game, frameRightColumn, screenHeight - 1) != U' ';
+    }, timeoutMs);
 }
 
 bool atReplayPrompt(ptyGame& game)

@@ -56,9 +56,15 @@ bool waitForOutput(ptyGame& game, const std::string& text, size_t from = 0, int 
 // Waits until the instructions have been written whole, up to their last line.
 bool waitForInstructions(ptyGame& game, int timeoutMs = 5000);
 
+// Starts the game at 80 x 24 in a VTE terminal and grows the window to
+// 80 x 25 when the game asks, as such a terminal does.
+bool launchGrown(ptyGame& game, int speedUp = 1);
+
 // Waits for the instructions, presses `key` and waits for the game's first
-// screen to be drawn whole (its sum readout is written last).
+// screen to be drawn whole.
 bool startPlaying(ptyGame& game, const std::string& key = " ", int timeoutMs = 5000);
+// Waits for a game's first screen, drawn after byte `from`, to be read whole.
+bool waitForGameScreen(ptyGame& game, size_t from, int timeoutMs = 5000);
 
 // True while the game-over message and the replay prompt stand.
 bool atReplayPrompt(ptyGame& game);

@@ -14,19 +14,8 @@
 namespace {
 
 int attribute = lightGrey;  // a console starts light grey on black
-bool attributeShown = false;
 bool cleared = false;
 bool atLineStart = true;
-
-// The colour the console starts with has to reach the terminal once, before
-// the first text, since the terminal's own may differ.
-void showStartingColour()
-{
-    if (!attributeShown) {
-        writeAll(sgrFor(attribute));
-        attributeShown = true;
-    }
-}
 
 }  // namespace
 
@@ -46,13 +35,13 @@ void consoleMove(int x, int y)
 void consoleColor(int newAttribute)
 {
     attribute = newAttribute;
-    attributeShown = true;
     writeAll(sgrFor(attribute));
 }
 
+// No colour goes out before the game sets one, with its screen: the
+// instructions come in the terminal's own colours.
 void consoleWrite(std::string_view text)
 {
-    showStartingColour();
     for (char ch : text) {
         writeAll(glyphText(ch, terminalUtf8));
         atLineStart = ch == '\n';
@@ -64,7 +53,6 @@ void consoleClear()
     terminalWaitForRoom();
     // Blank on black, then back to the colour the game had set.
     writeAll(sgrFor(white) + "\x1b[2J\x1b[H" + sgrFor(attribute));
-    attributeShown = true;
     cleared = true;
 }
 
@@ -85,7 +73,6 @@ void terminalMessage(std::string_view text)
 {
     cleared = false;
     atLineStart = text.empty() || text.back() == '\n';
-    attributeShown = false;
     writeAll("\x1b[0m\x1b[2J\x1b[H");
     writeAll(text);
 }

@@ -3,7 +3,6 @@
 #include "screen/unix/terminal_state.h"
 
 bool terminalUtf8 = true;
-bool terminalErasesInColour = true;
 
 std::string& capturedOutput()
 {

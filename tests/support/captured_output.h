@@ -2,10 +2,9 @@
 // The Unix output layer (screen/unix/output.cpp) linked without the rest of
 // the terminal layer: the few pieces of it that the output calls are
 // replaced here, so that what would go to the terminal is kept in a string,
-// the glyphs go out as UTF-8 or as ASCII stand-ins and clears count on
-// back-colour erase or not as the caller sets terminalUtf8 and
-// terminalErasesInColour (screen/unix/terminal_state.h), and the window
-// always has room.
+// the glyphs go out as UTF-8 or as ASCII stand-ins as the caller sets
+// terminalUtf8 (screen/unix/terminal_state.h), and the window always has
+// room.
 
 #include <string>
 

@@ -5,7 +5,10 @@ and once with `defbce on`. Each screen is read with `tmux capture-pane -e`
 and checked as a player would see it: the opening screen with its digits,
 frame, readouts and colours on black, no cell of the game area on the
 terminal's default background, the bracket moving on an arrow, a pick shown
-yellow on light red, and Ctrl-C ending the game with status 130.
+yellow on light red, and Ctrl-C ending the game with status 130. GNU screen
+plays once more with `term xterm-256color` (no back-colour erase under a TERM
+that has it), and tmux at 80x24, where the instructions must say what the
+window needs.
 
 usage: play_in_multiplexers.py TENFALL
 """
@@ -136,12 +139,18 @@ def top_of(pane, stack):
     return min(rows) if rows else None
 
 
-def play(tmux, name, command, status_file):
-    pane = Pane(tmux, f"{SESSION}:{name}")
-    tmux("new-window", "-d", "-t", f"{SESSION}:", "-n", name, command)
+def play(tmux, name, command, status_file, rows):
+    pane = Pane(tmux, f"{name}:0")  # a session of its own, of its own size
+    tmux("new-session", "-d", "-s", name, "-x", "80", "-y", str(rows), command)
     pane.wait_for("instructions", lambda: any("Press any key" in pane.text(0, y, 80) for y in range(HEIGHT)))
+    if rows < HEIGHT:
+        need = f"needs at least 70x25, this terminal is 80x{rows}: enlarge it, or press Ctrl-C"
+        pane.wait_for("what the window needs, under the instructions", lambda: pane.text(0, 21, len(need)) == need)
+        tmux("resize-window", "-t", name, "-y", str(HEIGHT))
     pane.keys("Space")
-    pane.wait_for("opening screen", lambda: pane.text(43, 12, 6) == "SUM: 0" and pane.text(24, 24, 3) == BRACKET_FOOT)
+    # The screen comes in screen order and may be read half drawn: the frame's foot is last.
+    pane.wait_for("opening screen", lambda: pane.text(43, 12, 6) == "SUM: 0" and pane.text(24, 24, 3) == BRACKET_FOOT
+                  and pane.cell(39, 24)[0] == FRAME)
     check_opening_screen(pane)
     cells = default_background_cells(pane)
     check(cells == 0, f"{cells} cells of the game area on the terminal's default background")
@@ -175,6 +184,8 @@ def main():
         pass  # nothing beyond the system's own settings, and none of the user's
     with open(os.path.join(scratch, "bce.screenrc"), "w") as rc:
         rc.write("defbce on\n")
+    with open(os.path.join(scratch, "xterm.screenrc"), "w") as rc:
+        rc.write("term xterm-256color\n")  # a common line; screen keeps `defbce off`
     env = dict(os.environ, LANG="C.UTF-8", SCREENDIR=screen_dir)
     env.pop("LC_ALL", None)
     env.pop("TMUX", None)
@@ -184,19 +195,21 @@ def main():
         return subprocess.run(["tmux", "-L", server, "-f", "/dev/null", *args], env=env, check=True,
                               capture_output=True, text=True).stdout
 
-    cases = (("tmux", ""), ("screen-stock", "screen -c " + shlex.quote(os.path.join(scratch, "stock.screenrc"))),
-             ("screen-defbce", "screen -c " + shlex.quote(os.path.join(scratch, "bce.screenrc"))))
+    cases = (("tmux", "", 25), ("tmux-80x24", "", 24),
+             ("screen-stock", "screen -c " + shlex.quote(os.path.join(scratch, "stock.screenrc")), 25),
+             ("screen-defbce", "screen -c " + shlex.quote(os.path.join(scratch, "bce.screenrc")), 25),
+             ("screen-xterm", "screen -c " + shlex.quote(os.path.join(scratch, "xterm.screenrc")), 25))
     failed = 0
     tmux("new-session", "-d", "-s", SESSION, "-x", "80", "-y", "25", "sleep 86400")
     socket = tmux("display-message", "-p", "#{socket_path}").strip()
     try:
-        for name, wrapper in cases:
+        for name, wrapper, rows in cases:
             status_file = os.path.join(scratch, name + ".status")
             # The shell outlives Ctrl-C to note the game's exit status.
             shell = f"trap : INT; {shlex.quote(game)}; echo $? > {shlex.quote(status_file)}"
             command = f"{wrapper} sh -c {shlex.quote(shell)}".strip()
             try:
-                play(tmux, name, command, status_file)
+                play(tmux, name, command, status_file, rows)
                 print(f"{name}: ok")
             except Failure as failure:
                 failed += 1
@@ -205,6 +218,10 @@ def main():
         tmux("kill-server")
         if os.path.exists(socket):
             os.unlink(socket)  # tmux leaves it behind
+        # GNU screen detaches when its tmux pane goes: a case that failed
+        # would leave it running, with the game in it.
+        for session in os.listdir(screen_dir):
+            subprocess.run(["screen", "-S", session, "-X", "quit"], env=env, capture_output=True)
         shutil.rmtree(scratch, ignore_errors=True)
     sys.exit(1 if failed else 0)
 
