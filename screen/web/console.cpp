@@ -1,7 +1,7 @@
 // The console in a web page: the Unix layer's output (screen/unix/output.cpp)
 // writing to an xterm.js terminal, which is always there, always large
-// enough, and shows UTF-8. This file gives
-// that output what the Unix terminal module gives it elsewhere.
+// enough, and shows UTF-8. This file gives that output what the Unix
+// terminal module gives it elsewhere.
 
 #include <cmath>
 
