@@ -129,6 +129,7 @@ protected:
     {
         launchOptions small;
         small.rows = 24;
+        small.jobControl = true;  // for Ctrl-Z to stop the game
         ASSERT_TRUE(launch(game, small));
         ASSERT_TRUE(waitForInstructions(game));
         sendKeys(game, " ");
@@ -172,7 +173,7 @@ TEST_F(Small, CtrlCLeavesTheWait)
     startSmall();
     sendKeys(game, "\x03");
     ASSERT_TRUE(waitForExit(game, 2000));
-    EXPECT_EQ(WEXITSTATUS(game.status), 130);
+    EXPECT_EQ(shellStatus(game), 130);
     EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
     EXPECT_TRUE(game.output.ends_with(tooSmall("80x24") + "\x1b[0m\r\r\n")) << "the prompt on a fresh line";
 }
@@ -185,7 +186,7 @@ TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
     ASSERT_TRUE(waitUntil(game, [&] { return processStopped(game); }));
     ASSERT_TRUE(waitUntil(game, [&] { return game.output.ends_with("\x1b[0m\r\r\n"); }));
     EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
-    kill(game.pid, SIGCONT);
+    resumeInForeground(game);
     EXPECT_TRUE(waitUntil(game, [&] {
         return game.output.substr(mark).ends_with(tooSmall("80x24")) && !(ptyModes(game).c_lflag & ICANON);
     }));
@@ -242,6 +243,49 @@ TEST(NoBackColourErase, GameAreaIsBlackAfterEveryClear)
         ASSERT_TRUE(ptySetSize(game, 81, 25));
         EXPECT_TRUE(waitUntil(game, [&] { return sumShown() && defaultBackgrounds() == 0; }))
             << defaultBackgrounds() << " cells on the default background after a repaint";
+        shutDown(game);
+    }
+}
+
+// --- What others leave behind ----------------------------------------------
+
+// Modes an interrupted program may leave on, each of which would shift
+// what the game draws: the board must stand in its place and move there.
+// Then the terminal handed over non-blocking and not taking output for a
+// while: what the game wrote meanwhile must reach it afterwards all the same.
+TEST(LeftBehind, TheBoardStandsAndMovesInPlace)
+{
+    struct { const char* name; std::string bytes; bool nonBlocking = false; } cases[] = {
+        {"a scroll region", "\x1b[1;24r"},
+        {"insert mode", "\x1b[4h"},
+        {"origin mode in a scroll region", "\x1b[3;20r\x1b[?6h"},
+        {"O_NONBLOCK, with the output held up", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ptyGame game;
+        launchOptions options;
+        options.nonBlocking = c.nonBlocking;
+        ASSERT_TRUE(launch(game, options));
+        leaveBehind(game, c.bytes);
+        ASSERT_TRUE(startPlaying(game));
+        if (c.nonBlocking) {
+            ASSERT_TRUE(ptyStallOutput(game, true));
+        }
+        sendKeys(game, "\x1b[C");
+        if (c.nonBlocking) {
+            EXPECT_FALSE(screenChangesWithin(game, 300));
+            ASSERT_TRUE(ptyStallOutput(game, false));
+        }
+        EXPECT_TRUE(waitUntil(game, [&] {
+            return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559' &&
+                   charAt(game, bracketLeftColumn(5), bracketFootRow) == U' ' &&
+                   textAt(game, readoutColumn, sumRow, 6) == "SUM: 0";
+        }));
+        for (int row = 0; row < screenHeight; ++row) {
+            EXPECT_EQ(charAt(game, frameLeftColumn, row), U'\u2502') << row;
+            EXPECT_EQ(charAt(game, frameRightColumn, row), U'\u2502') << row;
+        }
         shutDown(game);
     }
 }

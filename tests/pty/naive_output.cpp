@@ -15,8 +15,7 @@ namespace {
 
 int attribute = lightGrey;  // a console starts light grey on black
 bool attributeShown = false;
-bool cleared = false;
-bool atLineStart = true;
+bool cleared = false;  // since the first clear, text is drawn on the game screen
 
 // The colour the console starts with has to reach the terminal once, before
 // the first text, since the terminal's own may differ.
@@ -29,14 +28,6 @@ void showStartingColour()
 }
 
 }  // namespace
-
-std::string_view restoreSequence()
-{
-    if (cleared) {
-        return "\x1b[0m\x1b[25;1H\r\n";
-    }
-    return atLineStart ? "\x1b[0m" : "\x1b[0m\r\n";
-}
 
 void consoleMove(int x, int y)
 {
@@ -55,7 +46,9 @@ void consoleWrite(std::string_view text)
     showStartingColour();
     for (char ch : text) {
         writeAll(glyphText(ch, terminalUtf8));
-        atLineStart = ch == '\n';
+        if (!cleared) {
+            terminalNowShows(ch == '\n' ? showingTextAtLineStart : showingTextMidLine);
+        }
     }
 }
 
@@ -66,6 +59,7 @@ void consoleClear()
     writeAll(sgrFor(white) + "\x1b[2J\x1b[H" + sgrFor(attribute));
     attributeShown = true;
     cleared = true;
+    terminalNowShows(showingGameScreen);
 }
 
 void consoleFlush()
@@ -76,11 +70,8 @@ void terminalRepaint()
 {
 }
 
-void terminalMessage(std::string_view text)
+void outputForgetScreen()
 {
     cleared = false;
-    atLineStart = text.empty() || text.back() == '\n';
     attributeShown = false;
-    writeAll("\x1b[0m\x1b[2J\x1b[H");
-    writeAll(text);
 }
