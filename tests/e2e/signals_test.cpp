@@ -96,7 +96,6 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         if (c.when == stoppedFirst) {
             sendKeys(game, "\x1a");
             ASSERT_TRUE(stopped(game));
-            ASSERT_TRUE(waitUntil(game, [&] { return endsWith(game.output, restoreAfterGame); }));
         }
         ASSERT_TRUE(c.when != stalled || ptyStallOutput(game, true));
         if (c.viaTerminal.empty()) {
@@ -110,9 +109,7 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         ASSERT_TRUE(waitForExit(game, 2000));
         EXPECT_TRUE(WIFSIGNALED(game.status) && WTERMSIG(game.status) == c.signal) << shellStatus(game);
         EXPECT_TRUE(shellModes(ptyModes(game)));
-        if (c.when == stalled) {
-            ptyStallOutput(game, false);
-        } else {
+        if (c.when != stalled) {
             EXPECT_TRUE(endsWith(game.output, restoreAfterGame)) << "colours reset, then a fresh line";
             EXPECT_EQ(cursorAt(game), std::make_pair(0, 24));
             EXPECT_EQ(rowText(game, 24), std::string(80, ' '));
@@ -161,8 +158,7 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
     changed.c_cc[VINTR] = '\x18';
     tcsetattr(game.master, TCSANOW, &changed);
     std::vector<cellLook> before = gameScreen(game);
-    clearLocalScreen(game);
-    leaveBehind(game, "\x1b[1;20r\x1b[4h");
+    clearLocalScreen(game, "\x1b[1;20r\x1b[4h");
     resumeInForeground(game);
     EXPECT_TRUE(waitUntil(game, [&] { return gameScreen(game) == before; }))
         << "every column, the bracket, the readouts and the frame come back";

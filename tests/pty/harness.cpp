@@ -132,32 +132,23 @@ void appendUtf8(std::string& out, char32_t c)
         execl(binary, binary, static_cast<char*>(nullptr));
         _exit(127);
     }
-    setpgid(game, game);
-    tcsetpgrp(STDIN_FILENO, game);
     [[maybe_unused]] ssize_t told = write(report, &game, sizeof game);
-    close(report);
-    for (;;) {
-        int woken = 0;
-        sigwait(&waits, &woken);
+    for (int woken = 0, status = 0;; sigwait(&waits, &woken)) {
         if (woken == SIGUSR1) {
             tcsetpgrp(STDIN_FILENO, game);
             kill(game, SIGCONT);
-            continue;
         }
-        int status = 0;
         while (waitpid(game, &status, WNOHANG | WUNTRACED) == game) {
             if (WIFSTOPPED(status)) {
                 tcsetpgrp(STDIN_FILENO, getpgrp());
-                continue;
-            }
-            if (WIFSIGNALED(status)) {
-                sigset_t all;
-                sigfillset(&all);
-                sigprocmask(SIG_UNBLOCK, &all, nullptr);
+            } else if (WIFSIGNALED(status)) {
                 signal(WTERMSIG(status), SIG_DFL);
+                sigfillset(&waits);
+                sigprocmask(SIG_UNBLOCK, &waits, nullptr);
                 raise(WTERMSIG(status));
+            } else {
+                _exit(WEXITSTATUS(status));
             }
-            _exit(WEXITSTATUS(status));
         }
     }
 }
@@ -356,11 +347,6 @@ bool ptyStallOutput(ptyGame& game, bool stalled)
     return done;
 }
 
-void leaveBehind(ptyGame& game, std::string_view bytes)
-{
-    feed(game, bytes);
-}
-
 std::u32string rowChars(ptyGame& game, int row)
 {
     int rows = 0, columns = 0;
@@ -413,9 +399,9 @@ std::pair<int, int> cursorAt(ptyGame& game)
     return {pos.col, pos.row};
 }
 
-void clearLocalScreen(ptyGame& game)
+void clearLocalScreen(ptyGame& game, std::string_view leftBehind)
 {
-    feed(game, "\x1b[2J");
+    feed(game, "\x1b[2J" + std::string(leftBehind));
 }
 
 bool processStopped(const ptyGame& game)

@@ -83,9 +83,6 @@ void resumeInForeground(ptyGame& game);
 // The terminal stops taking the game's output, as a stopped emulator or a
 // stalled link does, or takes it again.
 bool ptyStallOutput(ptyGame& game, bool stalled);
-// Bytes that reach the emulator as if another program had written them
-// before what the game writes from now on.
-void leaveBehind(ptyGame& game, std::string_view bytes);
 
 // The screen, as the emulator shows it.
 std::string rowText(ptyGame& game, int row);  // UTF-8, trailing blanks kept
@@ -100,8 +97,10 @@ std::pair<int, int> cursorAt(ptyGame& game);  // column, row
 
 // Blanks the emulator's screen on our side only, as if the terminal had lost
 // its content; whatever the game draws afterwards shows on the blank. The
-// blank is in the default colours where the emulator erases in them.
-void clearLocalScreen(ptyGame& game);
+// blank is in the default colours where the emulator erases in them. Then
+// the emulator takes in `leftBehind`, as if another program had written it
+// (a scroll region, say) before what the game writes from now on.
+void clearLocalScreen(ptyGame& game, std::string_view leftBehind = "");
 
 // True while the game's process is stopped (Ctrl-Z, SIGSTOP) and, under
 // jobControl, its parent has taken the terminal back.
