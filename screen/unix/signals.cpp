@@ -22,14 +22,10 @@ namespace {
 constexpr int quitSignals[] = {
     SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF,
     SIGXCPU, SIGXFSZ, SIGSYS,
-#ifdef SIGPOLL
-    SIGPOLL,
-#endif
-#ifdef SIGPWR
-    SIGPWR,
-#endif
-#ifdef SIGSTKFLT
-    SIGSTKFLT,
+#ifdef __linux__
+    // Ignored by default elsewhere (SIGIO on the BSDs and macOS, SIGPWR on
+    // Solaris): taking them there would end the game where it should not.
+    SIGPOLL, SIGPWR, SIGSTKFLT,
 #endif
 #ifdef SIGEMT
     SIGEMT,

@@ -103,9 +103,12 @@ void takeGameMode()
 
 }  // namespace
 
+// A terminal that is not the controlling one, or has hung up, tells no
+// process group: job control cannot stop the game for using it then.
 bool terminalInForeground()
 {
-    return tcgetpgrp(STDIN_FILENO) == getpgrp();
+    pid_t front = tcgetpgrp(STDIN_FILENO);
+    return front < 0 || front == getpgrp();
 }
 
 void giveTerminalBack(std::int64_t deadlineMs)
