@@ -9,6 +9,7 @@
 // raise, _exit.
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 
 #include <termios.h>
