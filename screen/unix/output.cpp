@@ -31,7 +31,6 @@ struct terminalOutput {
     int attribute = lightGrey;
     int terminalX = unknown, terminalY = unknown;  // where the terminal's cursor is
     int terminalAttribute = unknown;
-    bool atLineStart = true;  // for writes before the first clear
 };
 
 terminalOutput out;
@@ -80,7 +79,8 @@ void moveTo(int x, int y)
     if (out.terminalY != unknown) {
         int down = y - out.terminalY;
         // Index (ESC D) steps down a row and keeps the column; it would
-        // scroll only from the terminal's last row, which is below the game.
+        // scroll only from the terminal's last row, which is below the game:
+        // game mode makes the scroll region the whole window.
         std::string vertical = down == 0 ? ""
                                : down == 1  ? "\x1b" "D"
                                : down > 0   ? "\x1b[" + number(down) + "B"
@@ -139,19 +139,10 @@ void sendChanges()
 void writeRunningText(char ch)
 {
     out.buffer += glyphText(ch, terminalUtf8);
-    out.atLineStart = ch == '\n';
+    terminalNowShows(ch == '\n' ? showingTextAtLineStart : showingTextMidLine);
 }
 
 }  // namespace
-
-std::string_view restoreSequence()
-{
-    // Colours back to the terminal's own, then a fresh line below the game.
-    if (out.gridKnown) {
-        return "\x1b[0m\x1b[25;1H\r\n";
-    }
-    return out.atLineStart ? "\x1b[0m" : "\x1b[0m\r\n";
-}
 
 void consoleMove(int x, int y)
 {
@@ -197,7 +188,9 @@ namespace {
 void clearTerminal()
 {
     syncColour(white);
-    out.buffer += "\x1b[2J\x1b[H";
+    // Origin mode off first, so that cursor moves count from the window's
+    // top left: setting it homes the cursor, which the clear does anyway.
+    out.buffer += "\x1b[?6l\x1b[2J\x1b[H";
     for (auto& row : out.shown) {
         row.fill(glyph{'\0', unknown});
     }
@@ -214,18 +207,14 @@ void consoleClear()
     out.wanted = grid{};  // what was drawn and not yet sent is cleared away with the rest
     out.gridKnown = true;
     out.gameDrawn = true;
+    terminalNowShows(showingGameScreen);
     out.x = out.y = 0;
 }
 
-void terminalMessage(std::string_view text)
+void outputForgetScreen()
 {
-    consoleFlush();
-    // The record first: a signal may end the game as soon as the text is out.
     out.gridKnown = false;
-    out.atLineStart = text.empty() || text.back() == '\n';
     out.terminalAttribute = out.terminalX = out.terminalY = unknown;
-    writeAll("\x1b[0m\x1b[2J\x1b[H");
-    writeAll(text);
 }
 
 void consoleFlush()
@@ -251,6 +240,7 @@ void terminalRepaint()
     // The terminal is taken to show nothing we know of: clear it, and the
     // next flush sends every cell that is not blank.
     out.gridKnown = true;
+    terminalNowShows(showingGameScreen);
     out.terminalAttribute = unknown;
     clearTerminal();
 }

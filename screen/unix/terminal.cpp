@@ -1,7 +1,6 @@
-// Terminal modes and the ways out. Game mode turns off line buffering and
-// echo but leaves signals on, so Ctrl-C and Ctrl-Z still work. Every way out,
-// normal or by signal, and every suspend gives the terminal its modes and
-// colours back.
+// Terminal modes: game mode, taken on open and on every resume, and given
+// back on every way out. Game mode turns off line buffering and echo but
+// leaves signals on, so Ctrl-C and Ctrl-Z still work (signals.cpp).
 
 #include <cerrno>
 #include <clocale>
@@ -19,51 +18,25 @@
 #include "screen/unix/terminal_state.h"
 
 bool terminalUtf8 = true;
+std::atomic<int> terminalHeld{terminalAsFound};
 
 namespace {
 
-termios savedModes{};
+// Written only while no handler reads them: before terminalHeld says game
+// mode, or while it says stopped.
+termios givenModes{};
 termios gameModes{};
-volatile sig_atomic_t modesSaved = 0;
-volatile sig_atomic_t inGameMode = 0;
 
-constexpr int exitSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-void restoreModes()
-{
-    if (modesSaved) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &savedModes);
-    }
-}
-
-// Only async-signal-safe calls: tcsetattr, write and _exit.
-void leaveOnSignal(int signal)
-{
-    if (inGameMode) {
-        restoreModes();
-        writeAll(restoreSequence());
-        windowGiveBack();
-    }
-    _exit(128 + signal);
-}
-
-// Ctrl-Z: the shell gets the terminal as it was, then the game stops itself.
-// SIGSTOP rather than a default SIGTSTP, which the kernel drops for a process
-// group with no job-control shell above it: the game would then run on with
-// the terminal given back. The SIGCONT handler (events.cpp) has the wait
-// loop take the terminal again and repaint.
-void suspendOnSignal(int)
-{
-    int savedErrno = errno;
-    if (inGameMode) {
-        restoreModes();
-        writeAll(restoreSequence());
-    }
-    clockStopped();
-    kill(getpid(), SIGSTOP);
-    clockContinued();
-    errno = savedErrno;
-}
+// What the drawing depends on, whatever a program before left behind: a
+// scroll region (the output moves down with ESC D, which scrolls on the
+// region's bottom margin), origin mode (cursor moves counted from the
+// region's top), insert mode, and autowrap, on, for running text that is
+// wider than the window. Setting the region and origin mode homes the
+// cursor, so it is saved and restored around them: the instructions run on
+// from where the shell left it. Where restoring the cursor brings origin
+// mode back, the whole window is its region, so cursor moves count from the
+// top left all the same.
+constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\x1b[4l\x1b[?7h";
 
 bool terminalUsable()
 {
@@ -80,22 +53,52 @@ bool terminalUsable()
     return true;
 }
 
+// The terminal's modes as they are now become the ones to give back, and
+// game mode is built from them, so that what the player set (stty intr, say)
+// holds in the game too.
+bool readModes()
+{
+    termios now{};
+    if (tcgetattr(STDIN_FILENO, &now) != 0) {
+        return false;
+    }
+    givenModes = now;
+    gameModes = now;
+    gameModes.c_lflag &= ~(ICANON | ECHO | IEXTEN);
+    gameModes.c_lflag |= ISIG;                              // Ctrl-C and Ctrl-Z
+    gameModes.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON);  // Enter arrives as CR; Ctrl-S is a key
+    gameModes.c_oflag |= OPOST | ONLCR;                     // running text's newlines start a line
+    gameModes.c_cc[VMIN] = 1;
+    gameModes.c_cc[VTIME] = 0;
+    return true;
+}
+
+// Held first, so that a signal that comes meanwhile gives the modes back.
+void takeGameMode()
+{
+    terminalHeld = terminalInGameMode;
+    tcsetattr(STDIN_FILENO, TCSANOW, &gameModes);
+    writeAll(drawingModes);
+}
+
 }  // namespace
 
-void writeAll(std::string_view bytes)
+// A terminal that is not the controlling one, or has hung up, tells no
+// process group: job control cannot stop the game for using it then.
+bool terminalInForeground()
 {
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = write(STDOUT_FILENO, p, left);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;  // the terminal is gone; nothing more can be shown
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
+    pid_t front = tcgetpgrp(STDIN_FILENO);
+    return front < 0 || front == getpgrp();
+}
+
+void giveTerminalBack(std::int64_t deadlineMs)
+{
+    // The modes first: they cannot wait on a terminal that takes nothing.
+    tcsetattr(STDIN_FILENO, TCSANOW, &givenModes);
+    if (deadlineMs < 0) {
+        writeAll(restoreSequence());
+    } else {
+        writeAllBy(restoreSequence(), deadlineMs);
     }
 }
 
@@ -107,55 +110,49 @@ bool consoleOpen()
     std::setlocale(LC_CTYPE, "");
     terminalUtf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 
-    if (tcgetattr(STDIN_FILENO, &savedModes) != 0) {
+    if (!readModes()) {
         std::fprintf(stderr, "tenfall: cannot read the terminal's modes: %s\n", std::strerror(errno));
         return false;
     }
-    modesSaved = 1;
-    gameModes = savedModes;
-    gameModes.c_lflag &= ~(ICANON | ECHO | IEXTEN);
-    gameModes.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON);  // Enter arrives as CR; Ctrl-S is a key
-    gameModes.c_cc[VMIN] = 1;
-    gameModes.c_cc[VTIME] = 0;
-
-    struct sigaction action {};
-    action.sa_handler = leaveOnSignal;
-    sigemptyset(&action.sa_mask);
-    for (int s : exitSignals) {
-        sigaddset(&action.sa_mask, s);
-    }
-    for (int s : exitSignals) {
-        sigaction(s, &action, nullptr);
-    }
-    action.sa_handler = suspendOnSignal;
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTSTP, &action, nullptr);
+    exitSignalsOpen();
     eventsOpen();
-    inGameMode = 1;
-    terminalEnterGameMode();
+    takeGameMode();
     windowGrow();
     return true;
 }
 
 void terminalEnterGameMode()
 {
-    tcsetattr(STDIN_FILENO, TCSANOW, &gameModes);
+    int held = terminalHeld;
+    if (held == terminalAsFound) {
+        return;  // closed, or not yet open: nothing to take again
+    }
+    if (held == terminalStopped) {
+        // Continued in the background (bg): wait to be brought to the front,
+        // as changing the modes from here would stop the game anyway.
+        if (!terminalInForeground()) {
+            clockStopped();
+            raise(SIGTTOU);
+            clockContinued();
+        }
+        readModes();
+    }
+    takeGameMode();
 }
 
 void consoleClose()
 {
-    if (!inGameMode) {
+    int held = terminalHeld;
+    if (held == terminalAsFound) {
         return;
     }
-    consoleFlush();
-    writeAll(restoreSequence());
-    windowGiveBack();
-    restoreModes();
-    inGameMode = 0;
-    for (int s : exitSignals) {
-        signal(s, SIG_DFL);
+    if (held == terminalInGameMode) {
+        consoleFlush();
+        giveTerminalBack(-1);
+        windowGiveBack(-1);
     }
-    signal(SIGTSTP, SIG_DFL);
+    terminalHeld = terminalAsFound;
+    exitSignalsClose();
     eventsClose();
 }
 

@@ -1,20 +1,62 @@
 #pragma once
 // What the pieces of the Unix terminal layer tell each other.
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 // Whether box glyphs go out as UTF-8 or as ASCII stand-ins; set on open.
 extern bool terminalUtf8;
 
+// Who has the terminal's modes. Signal handlers read it to know whether
+// there is anything to give back.
+enum terminalHolder : int {
+    terminalAsFound,     // its own modes: before open and after close
+    terminalInGameMode,  // the game's modes, taken from the ones it had
+    terminalStopped,     // given back for a suspend: a shell may be using it
+};
+extern std::atomic<int> terminalHeld;
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// What the screen shows, for the way out to leave the cursor on a line of
+// its own: the game screen, or running text (the instructions, a message of
+// the terminal layer's own) that stands at the start of a line or in it.
+enum terminalShowing : int { showingGameScreen, showingTextAtLineStart, showingTextMidLine };
+// Told by the output whenever that changes; cheap enough for every character.
+void terminalNowShows(terminalShowing what);
+// Told by the terminal layer to the output: the screen shows something of
+// the layer's own, so the record of the game screen and of the cursor and
+// colour is void until the next clear.
+void outputForgetScreen();
+
 // The bytes that give the terminal back its colours and leave the cursor at
-// the start of a fresh line. Kept current by the output side, so that a
-// signal handler can write them without building anything.
+// the start of a fresh line. Built from what terminalNowShows was last told,
+// without allocating, so that a signal handler can write them.
 std::string_view restoreSequence();
 
 // Writes all of `bytes` to the terminal, retrying short and interrupted
-// writes. Async-signal-safe.
+// writes, and waiting for room when the terminal is non-blocking and full.
+// Async-signal-safe.
 void writeAll(std::string_view bytes);
+// The same, but gives up at `deadlineMs` on the monotonic clock (see
+// monotonicNowMs) when the terminal takes nothing. Async-signal-safe.
+bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs);
+// Milliseconds on the monotonic clock. Async-signal-safe.
+std::int64_t monotonicNowMs();
+
+// Gives the terminal its modes and colours back and puts the cursor on a
+// fresh line: every way out, and every suspend, comes through here. Gives
+// up on what the terminal has not taken by `deadlineMs` (negative: no
+// limit). Async-signal-safe.
+void giveTerminalBack(std::int64_t deadlineMs);
+// Whether the game's process group has the terminal (a job in the
+// background must not change its modes). Async-signal-safe.
+bool terminalInForeground();
+
+// The signals that end the game or suspend it; see signals.cpp.
+void exitSignalsOpen();
+void exitSignalsClose();
 
 // Has the next flush draw the whole game screen again from the record of
 // what it shows, for when the terminal's content was lost (after a suspend,
@@ -33,7 +75,10 @@ void terminalMessage(std::string_view text);
 // The terminal went away or input ended: give it back and leave.
 [[noreturn]] void terminalLost();
 
-// Game mode again, after the shell had the terminal while the game was stopped.
+// Takes the terminal again after a resume, or after a suspend that no shell
+// could carry out: the modes it has now become the ones to give back, game
+// mode is built from them, and what the drawing depends on is reset. Not
+// for signal handlers.
 void terminalEnterGameMode();
 
 // Whether the window holds the whole game screen; true when its size cannot be told.
@@ -62,12 +107,13 @@ void clockContinued();
 // The window's size in character cells, as the window-size ioctl reports
 // it; false when it cannot be told. Async-signal-safe.
 bool windowSize(int& columns, int& rows);
-// On open, where the terminal is known to
-// honour it, asks the window to grow to the game's size and waits a moment
-// for it. On the way out, asks for the old size back if the window still has
-// the size asked for; async-signal-safe, and does nothing the second time.
+// On open, where the terminal is known to honour it, asks the window to
+// grow to the game's size and waits a moment for it. On the way out, asks
+// for the old size back if the window still has the size asked for, giving
+// up at `deadlineMs` as writeAllBy does; async-signal-safe, and does nothing
+// the second time.
 void windowGrow();
-void windowGiveBack();
+void windowGiveBack(std::int64_t deadlineMs);
 // The first wait for a key, at the instructions: while the window is too
 // small for the game screen, one line after them says so.
 void windowTellBeforeFirstKey();

@@ -116,11 +116,11 @@ void windowGrow()
     }
 }
 
-void windowGiveBack()
+void windowGiveBack(std::int64_t deadlineMs)
 {
     // A window that has since been resized by the player stays as it is.
     if (grown.exchange(false) && hasAskedSize()) {
-        writeAll(giveBack);
+        writeAllBy(giveBack, deadlineMs);
     }
 }
 

@@ -20,6 +20,9 @@ void writeAll(std::string_view bytes)
 
 // The page's terminal is 80 x 25 and does not change size.
 void terminalWaitForRoom() {}
+// The page has no shell to give the terminal back to, so what the screen
+// shows on the way out does not matter.
+void terminalNowShows(terminalShowing) {}
 
 namespace {
 

@@ -62,41 +62,65 @@ double childCpuSeconds()
 
 TEST(Signals, EveryWayOutGivesTheTerminalBack)
 {
-    // The last case starts the game with so many descriptors open that its
-    // own would be past what select can watch.
-    // A window grown for the game is asked for its old size back after the
+    // The game dies by the signal itself, so that a shell loop stops on
+    // Ctrl-C and a crash leaves its core. One case starts the game with so
+    // many descriptors open that its own would be past what select can
+    // watch; in another the terminal takes no output, so the colours and
+    // the fresh line cannot reach it, but the game ends all the same; one is
+    // `kill %1` on a job stopped with Ctrl-Z, which must end without
+    // touching the terminal, now the shell's, or writing to it again. A
+    // window grown for the game is asked for its old size back after the
     // rest, unless the player has resized it since.
-    struct { const char* name; int signal; std::string viaTerminal; int leaked = 0; bool grown = false, resized = false; } cases[] = {
+    enum how { plain, stalled, stoppedFirst };
+    struct { const char* name; int signal; std::string viaTerminal; int leaked = 0; how when = plain; bool grown = false, resized = false; } cases[] = {
         {"Ctrl-C", SIGINT, "\x03"},
         {"SIGTERM", SIGTERM, ""},
         {"SIGHUP", SIGHUP, ""},
         {"SIGQUIT", SIGQUIT, ""},
         {"Ctrl-C, started with 1100 descriptors open", SIGINT, "\x03", 1100},
-        {"Ctrl-C, in a window grown for the game", SIGINT, "\x03", 0, true},
-        {"SIGHUP, in a window grown for the game", SIGHUP, "", 0, true},
-        {"Ctrl-C, in a window grown for the game and resized since", SIGINT, "\x03", 0, true, true},
+        {"Ctrl-C, in a window grown for the game", SIGINT, "\x03", 0, plain, true},
+        {"SIGHUP, in a window grown for the game", SIGHUP, "", 0, plain, true},
+        {"Ctrl-C, in a window grown for the game and resized since", SIGINT, "\x03", 0, plain, true, true},
+        {"SIGPIPE", SIGPIPE, ""}, {"SIGALRM", SIGALRM, ""}, {"SIGUSR1", SIGUSR1, ""},
+        {"SIGUSR2", SIGUSR2, ""}, {"SIGVTALRM", SIGVTALRM, ""}, {"SIGPROF", SIGPROF, ""},
+        {"SIGXCPU", SIGXCPU, ""}, {"SIGXFSZ", SIGXFSZ, ""}, {"SIGPOLL", SIGPOLL, ""},
+        {"SIGPWR", SIGPWR, ""}, {"SIGSYS", SIGSYS, ""}, {"SIGABRT", SIGABRT, ""},
+        {"SIGSEGV", SIGSEGV, ""}, {"SIGBUS", SIGBUS, ""}, {"SIGFPE", SIGFPE, ""},
+        {"SIGILL", SIGILL, ""}, {"SIGTRAP", SIGTRAP, ""},
+        {"SIGTERM while the terminal takes no output", SIGTERM, "", 0, stalled},
+        {"SIGTERM and SIGCONT to a stopped job", SIGTERM, "", 0, stoppedFirst},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ptyGame game;
         launchOptions options;
         options.openDescriptors = c.leaked;
+        options.jobControl = c.when == stoppedFirst;
         ASSERT_TRUE(c.grown ? launchGrown(game) : launch(game, options));
         ASSERT_TRUE(startPlaying(game));
         ASSERT_TRUE(!c.resized || ptySetSize(game, 81, 25));
+        if (c.when == stoppedFirst) {
+            sendKeys(game, "\x1a");
+            ASSERT_TRUE(stopped(game));
+        }
+        ASSERT_TRUE(c.when != stalled || ptyStallOutput(game, true));
         if (c.viaTerminal.empty()) {
             kill(game.pid, c.signal);
         } else {
             sendKeys(game, c.viaTerminal);
         }
+        if (c.when == stoppedFirst) {
+            kill(game.pid, SIGCONT);
+        }
         ASSERT_TRUE(waitForExit(game, 2000));
-        EXPECT_TRUE(WIFEXITED(game.status));
-        EXPECT_EQ(WEXITSTATUS(game.status), 128 + c.signal);
+        EXPECT_TRUE(WIFSIGNALED(game.status) && WTERMSIG(game.status) == c.signal) << shellStatus(game);
         EXPECT_TRUE(shellModes(ptyModes(game)));
-        EXPECT_TRUE(endsWith(game.output, restoreAfterGame + (c.grown && !c.resized ? "\x1b[8;24;80t" : "")))
-            << "colours reset, then a fresh line";
-        EXPECT_EQ(cursorAt(game), std::make_pair(0, 24));
-        EXPECT_EQ(rowText(game, 24).find_first_not_of(' '), std::string::npos);
+        if (c.when != stalled) {
+            EXPECT_TRUE(endsWith(game.output, restoreAfterGame + (c.grown && !c.resized ? "\x1b[8;24;80t" : "")))
+                << "colours reset, then a fresh line";
+            EXPECT_EQ(cursorAt(game), std::make_pair(0, 24));
+            EXPECT_EQ(rowText(game, 24).find_first_not_of(' '), std::string::npos);
+        }
         shutDown(game);
     }
 }
@@ -108,17 +132,19 @@ TEST(Signals, CtrlCAtTheInstructionsLeavesTheTextStanding)
     ASSERT_TRUE(waitForInstructions(game));
     sendKeys(game, "\x03");
     ASSERT_TRUE(waitForExit(game, 2000));
-    EXPECT_EQ(WEXITSTATUS(game.status), 130);
+    EXPECT_EQ(shellStatus(game), 130);
     EXPECT_TRUE(shellModes(ptyModes(game)));
     EXPECT_TRUE(endsWith(game.output, "-=-{ Press any key to play }-=-\r\n\x1b[0m"));
     EXPECT_EQ(cursorAt(game).first, 0);
     shutDown(game);
 }
 
+// Under a job-control parent, which stops the game on Ctrl-Z.
 class Suspend : public ::testing::Test {
 protected:
     void TearDown() override { shutDown(game); }
     ptyGame game;
+    launchOptions underShell = [] { launchOptions o; o.jobControl = true; return o; }();
 };
 
 TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
@@ -130,7 +156,7 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
         shutDown(game);
         game = ptyGame{};
         // Taller than the game, so that the fresh line below it scrolls nothing away.
-        launchOptions tall;
+        launchOptions tall = underShell;
         tall.rows = 30;
         tall.openDescriptors = leaked;
         ASSERT_TRUE(launch(game, tall));
@@ -141,9 +167,14 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
         EXPECT_TRUE(shellModes(ptyModes(game)));
         EXPECT_EQ(cursorAt(game), std::make_pair(0, 25));
 
+        // Meanwhile stty changes the interrupt key, and a program leaves a
+        // scroll region and insert mode behind.
+        termios changed = ptyModes(game);
+        changed.c_cc[VINTR] = '\x18';
+        tcsetattr(game.master, TCSANOW, &changed);
         std::vector<cellLook> before = gameScreen(game);
-        clearLocalScreen(game);
-        kill(game.pid, SIGCONT);
+        clearLocalScreen(game, "\x1b[1;20r\x1b[4h");
+        resumeInForeground(game);
         EXPECT_TRUE(waitUntil(game, [&] { return gameScreen(game) == before; }))
             << "every column, the bracket, the readouts and the frame come back";
         EXPECT_FALSE(ptyModes(game).c_lflag & ICANON);
@@ -151,12 +182,29 @@ TEST_F(Suspend, CtrlZGivesTheTerminalBackAndFgRepaintsEverything)
 
         sendKeys(game, "\x1b[C");
         EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; })) << "and the game plays on";
+        sendKeys(game, "\x18");
+        ASSERT_TRUE(waitForExit(game, 2000)) << "the new interrupt key ends the game";
+        EXPECT_EQ(ptyModes(game).c_cc[VINTR], '\x18') << "and the modes of the resume are given back";
+        EXPECT_TRUE(shellModes(ptyModes(game)));
     }
+}
+
+TEST_F(Suspend, CtrlZWhereNoShellCanContinueTheGamePlaysOn)
+{
+    ASSERT_TRUE(launch(game));  // straight in the terminal, as from xterm -e
+    ASSERT_TRUE(startPlaying(game));
+    size_t mark = game.output.size();
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.find(restoreAfterGame, mark) != std::string::npos; }));
+    ASSERT_TRUE(waitUntil(game, [&] { return !(ptyModes(game).c_lflag & ICANON); })) << "game mode again";
+    sendKeys(game, "\x1b[C");
+    EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; }));
+    EXPECT_FALSE(processStopped(game));
 }
 
 TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
 {
-    ASSERT_TRUE(launch(game));
+    ASSERT_TRUE(launch(game, underShell));
     ASSERT_TRUE(startPlaying(game));
     auto started = std::chrono::steady_clock::now();
     sendKeys(game, "\x1a");
@@ -167,7 +215,7 @@ TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
     auto resumeAt = started + std::chrono::milliseconds(5000);
     waitUntil(game, [&] { return std::chrono::steady_clock::now() >= resumeAt; }, 6000);
     clearLocalScreen(game);
-    kill(game.pid, SIGCONT);
+    resumeInForeground(game);
     ASSERT_TRUE(waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
 
     EXPECT_FALSE(waitUntil(game, [&] { return digitCount(game) > before; }, 1000))
@@ -177,12 +225,12 @@ TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
 
 TEST_F(Suspend, RepaintsFromTheInstructionsWithoutDrawingTheGame)
 {
-    ASSERT_TRUE(launch(game));
+    ASSERT_TRUE(launch(game, underShell));
     ASSERT_TRUE(waitForInstructions(game));
     sendKeys(game, "\x1a");
     ASSERT_TRUE(stopped(game));
     EXPECT_TRUE(shellModes(ptyModes(game)));
-    kill(game.pid, SIGCONT);
+    resumeInForeground(game);
     EXPECT_TRUE(waitUntil(game, [&] { return !(ptyModes(game).c_lflag & ICANON); }));
     sendKeys(game, " ");
     EXPECT_TRUE(waitUntil(game, [&] { return textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
@@ -205,8 +253,7 @@ TEST(HangUp, ClosingTheTerminalEndsTheGameAtOnce)
         close(game.master);
         game.master = -1;
         EXPECT_TRUE(waitForExit(game, 1000));
-        EXPECT_TRUE(WIFEXITED(game.status));
-        EXPECT_EQ(WEXITSTATUS(game.status), 128 + SIGHUP);
+        EXPECT_EQ(shellStatus(game), 128 + SIGHUP);
         EXPECT_LT(childCpuSeconds() - cpuBefore, 0.3) << "no spinning on a dead terminal";
         shutDown(game);
     }
@@ -242,7 +289,7 @@ TEST(ApplePoll, GamePlaysAndSleepsWhenPollCannotWaitOnTheTerminal)
 
     sendKeys(game, "\x03");
     ASSERT_TRUE(waitForExit(game, 2000));
-    EXPECT_EQ(WEXITSTATUS(game.status), 128 + SIGINT);
+    EXPECT_EQ(shellStatus(game), 128 + SIGINT);
     EXPECT_TRUE(shellModes(ptyModes(game)));
     EXPECT_TRUE(endsWith(game.output, restoreAfterGame));
     EXPECT_LT(childCpuSeconds() - cpuBefore, 0.3) << "no spinning while waiting";

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -67,11 +68,12 @@ bool pump(ptyGame& game, int ms)
 
 void reap(ptyGame& game, bool wait)
 {
-    if (game.exited || game.pid < 0) {
+    pid_t child = game.jobParent > 0 ? game.jobParent : game.pid;
+    if (game.exited || child < 0) {
         return;
     }
     int status = 0;
-    if (waitpid(game.pid, &status, wait ? 0 : WNOHANG) == game.pid) {
+    if (waitpid(child, &status, wait ? 0 : WNOHANG) == child) {
         game.exited = true;
         game.status = status;
     }
@@ -109,6 +111,48 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
+// The pty's session leader as a job-control shell: the game in its own
+// process group and in the foreground, the terminal taken back when it
+// stops and given again on SIGUSR1 (fg), and the game's end passed on as
+// its own, signal and all. Tells the test the game's pid through `report`.
+[[noreturn]] void actAsJobParent(int report, const char* binary)
+{
+    sigset_t waits, before;
+    sigemptyset(&waits);
+    sigaddset(&waits, SIGCHLD);
+    sigaddset(&waits, SIGUSR1);
+    sigprocmask(SIG_BLOCK, &waits, &before);
+    signal(SIGTTOU, SIG_IGN);  // to hand the terminal around from the background
+    pid_t game = fork();
+    if (game == 0) {
+        setpgid(0, 0);
+        tcsetpgrp(STDIN_FILENO, getpid());
+        signal(SIGTTOU, SIG_DFL);
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        execl(binary, binary, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    [[maybe_unused]] ssize_t told = write(report, &game, sizeof game);
+    for (int woken = 0, status = 0;; sigwait(&waits, &woken)) {
+        if (woken == SIGUSR1) {
+            tcsetpgrp(STDIN_FILENO, game);
+            kill(game, SIGCONT);
+        }
+        while (waitpid(game, &status, WNOHANG | WUNTRACED) == game) {
+            if (WIFSTOPPED(status)) {
+                tcsetpgrp(STDIN_FILENO, getpgrp());
+            } else if (WIFSIGNALED(status)) {
+                signal(WTERMSIG(status), SIG_DFL);
+                sigfillset(&waits);
+                sigprocmask(SIG_UNBLOCK, &waits, nullptr);
+                raise(WTERMSIG(status));
+            } else {
+                _exit(WEXITSTATUS(status));
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::string gameBinary()
@@ -123,11 +167,20 @@ bool launch(ptyGame& game, const launchOptions& options)
     size.ws_row = static_cast<unsigned short>(options.rows);
     std::string binary = options.binary.empty() ? gameBinary() : options.binary;
 
+    int report[2] = {-1, -1};
+    if (options.jobControl && pipe(report) != 0) {
+        return false;
+    }
     pid_t pid = forkpty(&game.master, nullptr, nullptr, &size);
     if (pid < 0) {
         return false;
     }
     if (pid == 0) {
+        rlimit noCore{};  // the crash signals' rows would leave a core each
+        setrlimit(RLIMIT_CORE, &noCore);
+        if (options.nonBlocking) {
+            fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
+        }
         setenv("TERM", "xterm-256color", 1);
         setenv("LANG", "C.UTF-8", 1);
         unsetenv("LC_ALL");
@@ -154,6 +207,9 @@ bool launch(ptyGame& game, const launchOptions& options)
             getrlimit(RLIMIT_NOFILE, &limit);
             limit.rlim_cur = limit.rlim_max;
             setrlimit(RLIMIT_NOFILE, &limit);
+            if (options.jobControl) {  // out of the way of the descriptors left open
+                report[1] = fcntl(report[1], F_DUPFD, STDERR_FILENO + options.openDescriptors + 1);
+            }
             for (int fd = STDERR_FILENO + 1; fd <= STDERR_FILENO + options.openDescriptors; ++fd) {
                 dup2(STDERR_FILENO, fd);
             }
@@ -161,10 +217,23 @@ bool launch(ptyGame& game, const launchOptions& options)
         for (const std::string& assignment : options.environment) {
             putenv(const_cast<char*>(assignment.c_str()));
         }
+        if (options.jobControl) {
+            close(report[0]);
+            actAsJobParent(report[1], binary.c_str());
+        }
         execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     game.pid = pid;
+    if (options.jobControl) {
+        close(report[1]);
+        game.jobParent = pid;
+        bool told = read(report[0], &game.pid, sizeof game.pid) == sizeof game.pid;
+        close(report[0]);
+        if (!told) {
+            return false;
+        }
+    }
     game.eraseInDefaultColours = options.eraseInDefaultColours;
     game.vt = vterm_new(options.rows, options.columns);
     vterm_set_utf8(game.vt, 1);
@@ -177,6 +246,9 @@ void shutDown(ptyGame& game)
 {
     if (game.pid > 0 && !game.exited) {
         kill(game.pid, SIGKILL);
+        if (game.jobParent > 0) {
+            kill(game.jobParent, SIGKILL);
+        }
         reap(game, true);
     }
     if (game.master >= 0) {
@@ -263,6 +335,24 @@ bool waitForExit(ptyGame& game, int timeoutMs)
     }
 }
 
+int shellStatus(const ptyGame& game)
+{
+    return WIFSIGNALED(game.status) ? 128 + WTERMSIG(game.status) : WEXITSTATUS(game.status);
+}
+
+void resumeInForeground(ptyGame& game)
+{
+    kill(game.jobParent > 0 ? game.jobParent : game.pid, game.jobParent > 0 ? SIGUSR1 : SIGCONT);
+}
+
+bool ptyStallOutput(ptyGame& game, bool stalled)
+{
+    int terminal = open(ptsname(game.master), O_RDWR | O_NOCTTY);
+    bool done = terminal >= 0 && tcflow(terminal, stalled ? TCOOFF : TCOON) == 0;
+    close(terminal);
+    return done;
+}
+
 std::u32string rowChars(ptyGame& game, int row)
 {
     int rows = 0, columns = 0;
@@ -315,9 +405,9 @@ std::pair<int, int> cursorAt(ptyGame& game)
     return {pos.col, pos.row};
 }
 
-void clearLocalScreen(ptyGame& game)
+void clearLocalScreen(ptyGame& game, std::string_view leftBehind)
 {
-    feed(game, "\x1b[2J");
+    feed(game, "\x1b[2J" + std::string(leftBehind));
 }
 
 bool processStopped(const ptyGame& game)
@@ -327,7 +417,9 @@ bool processStopped(const ptyGame& game)
     std::string line;
     std::getline(stat, line);
     auto end = line.rfind(')');
-    return end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'T';
+    bool stopped = end != std::string::npos && end + 2 < line.size() && line[end + 2] == 'T';
+    // and, under a job-control parent, once it has taken the terminal back
+    return stopped && (game.jobParent < 0 || tcgetpgrp(game.master) == game.jobParent);
 }
 
 long statusKiB(const ptyGame& game, std::string_view field)

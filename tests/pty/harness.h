@@ -17,6 +17,7 @@ struct VTermScreen;
 struct ptyGame {
     int master = -1;
     pid_t pid = -1;
+    pid_t jobParent = -1;  // under launchOptions.jobControl: the game's parent, which the test reaps
     VTerm* vt = nullptr;
     VTermScreen* screen = nullptr;
     std::string output;  // every byte the game wrote
@@ -45,6 +46,14 @@ struct launchOptions {
     // The emulator erases the screen in its default colours, not the current
     // background, as GNU screen does with its stock settings.
     bool eraseInDefaultColours = false;
+    // Run the game as a job-control shell would: in a process group of its
+    // own, in the foreground, under a parent that takes the terminal back
+    // when the game stops and gives it again on resumeInForeground. Without
+    // it the game has no job-control shell above it, and the kernel discards
+    // a Ctrl-Z.
+    bool jobControl = false;
+    // The terminal handed over with O_NONBLOCK set, as some launchers do.
+    bool nonBlocking = false;
 };
 
 // The game binary under test, as CMake built it.
@@ -66,6 +75,14 @@ bool waitUntil(ptyGame& game, const std::function<bool()>& done, int timeoutMs =
 bool screenChangesWithin(ptyGame& game, int ms);
 // Waits for the game to exit; true when it did in time.
 bool waitForExit(ptyGame& game, int timeoutMs = 5000);
+// How it ended as a shell's $? tells it: 128 + n for signal n.
+int shellStatus(const ptyGame& game);
+// Continues a stopped game, in the foreground as fg would (SIGCONT alone
+// without jobControl).
+void resumeInForeground(ptyGame& game);
+// The terminal stops taking the game's output, as a stopped emulator or a
+// stalled link does, or takes it again.
+bool ptyStallOutput(ptyGame& game, bool stalled);
 
 // The screen, as the emulator shows it.
 std::string rowText(ptyGame& game, int row);  // UTF-8, trailing blanks kept
@@ -80,10 +97,13 @@ std::pair<int, int> cursorAt(ptyGame& game);  // column, row
 
 // Blanks the emulator's screen on our side only, as if the terminal had lost
 // its content; whatever the game draws afterwards shows on the blank. The
-// blank is in the default colours where the emulator erases in them.
-void clearLocalScreen(ptyGame& game);
+// blank is in the default colours where the emulator erases in them. Then
+// the emulator takes in `leftBehind`, as if another program had written it
+// (a scroll region, say) before what the game writes from now on.
+void clearLocalScreen(ptyGame& game, std::string_view leftBehind = "");
 
-// True while the game's process is stopped (Ctrl-Z, SIGSTOP).
+// True while the game's process is stopped (Ctrl-Z, SIGSTOP) and, under
+// jobControl, its parent has taken the terminal back.
 bool processStopped(const ptyGame& game);
 // A figure in KiB from the game's /proc/<pid>/status, such as "VmHWM:" (its
 // peak resident set) or "RssAnon:"; -1 when there is none.

@@ -198,6 +198,10 @@ std::string plainText(const std::string& output)
             }
             continue;
         }
+        if (c == '\x1b' && at + 1 < output.size()) {
+            ++at;  // a two-byte one: ESC 7, ESC 8, ESC D
+            continue;
+        }
         if (c == '\r' && at + 1 < output.size() && output[at + 1] == '\n') {
             continue;
         }

@@ -14,18 +14,9 @@
 namespace {
 
 int attribute = lightGrey;  // a console starts light grey on black
-bool cleared = false;
-bool atLineStart = true;
+bool cleared = false;  // since the first clear, text is drawn on the game screen
 
 }  // namespace
-
-std::string_view restoreSequence()
-{
-    if (cleared) {
-        return "\x1b[0m\x1b[25;1H\r\n";
-    }
-    return atLineStart ? "\x1b[0m" : "\x1b[0m\r\n";
-}
 
 void consoleMove(int x, int y)
 {
@@ -44,7 +35,9 @@ void consoleWrite(std::string_view text)
 {
     for (char ch : text) {
         writeAll(glyphText(ch, terminalUtf8));
-        atLineStart = ch == '\n';
+        if (!cleared) {
+            terminalNowShows(ch == '\n' ? showingTextAtLineStart : showingTextMidLine);
+        }
     }
 }
 
@@ -54,6 +47,7 @@ void consoleClear()
     // Blank on black, then back to the colour the game had set.
     writeAll(sgrFor(white) + "\x1b[2J\x1b[H" + sgrFor(attribute));
     cleared = true;
+    terminalNowShows(showingGameScreen);
 }
 
 void consoleFlush()
@@ -69,10 +63,7 @@ bool terminalShowsGame()
     return cleared;
 }
 
-void terminalMessage(std::string_view text)
+void outputForgetScreen()
 {
     cleared = false;
-    atLineStart = text.empty() || text.back() == '\n';
-    writeAll("\x1b[0m\x1b[2J\x1b[H");
-    writeAll(text);
 }

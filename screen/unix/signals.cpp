@@ -1,0 +1,176 @@
+// The signals that end the game or suspend it. Every one gives the terminal
+// back first, when the game has it, and then does what the signal does by
+// default, so that the parent sees what happened: a shell loop stops on
+// Ctrl-C, $? says 128 + n, a crash leaves its core, and Ctrl-Z stops the
+// game only where a shell can continue it.
+//
+// Handlers call only async-signal-safe functions: tcgetpgrp, getpgrp,
+// tcflush, tcsetattr, select, write, clock_gettime, sigaction, sigprocmask,
+// raise, _exit.
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+
+#include <termios.h>
+#include <unistd.h>
+
+#include "screen/unix/terminal_state.h"
+
+namespace {
+
+// Ends the process by default: a terminal left raw would be the shell's.
+constexpr int quitSignals[] = {
+    SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF,
+    SIGXCPU, SIGXFSZ, SIGSYS,
+#ifdef __linux__
+    // Ignored by default elsewhere (SIGIO on the BSDs and macOS, SIGPWR on
+    // Solaris): taking them there would end the game where it should not.
+    SIGPOLL, SIGPWR, SIGSTKFLT,
+#endif
+#ifdef SIGEMT
+    SIGEMT,
+#endif
+};
+// A fault in the game itself. The handler runs on its own stack, so that it
+// runs even when the stack overflowed, and gives the terminal back as best
+// it can before the default action leaves the core.
+constexpr int crashSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP};
+
+// How long a way out waits for a terminal that takes no output (a stopped
+// emulator, a stalled link) before it ends the game anyway.
+constexpr std::int64_t exitWaitMs = 500;
+constexpr std::int64_t suspendWaitMs = 1000;
+
+alignas(16) std::array<char, 64 * 1024> handlerStack;
+
+// What each signal did before the game took it: one ignored by the parent
+// (nohup, a background job of a shell without job control) stays ignored.
+struct sigaction foundActions[NSIG];
+bool taken[NSIG];
+
+template <typename F>
+void forEachEnding(F f)
+{
+    for (int s : quitSignals) {
+        f(s);
+    }
+    for (int s : crashSignals) {
+        f(s);
+    }
+#if defined(SIGRTMIN) && defined(SIGRTMAX)
+    for (int s = SIGRTMIN; s <= SIGRTMAX; ++s) {
+        f(s);
+    }
+#endif
+}
+
+// The signal's own action, unblocked: the process ends by it (or stops),
+// unless the kernel discards it. Returns only then.
+void actByDefault(int signal)
+{
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(signal, &byDefault, nullptr);
+    sigset_t just;
+    sigemptyset(&just);
+    sigaddset(&just, signal);
+    sigprocmask(SIG_UNBLOCK, &just, nullptr);
+    raise(signal);
+}
+
+// A game that is stopped or in the background leaves the terminal alone:
+// its modes are the shell's now, and changing them from the background
+// would stop the game again with SIGTTOU instead of ending it.
+void endOnSignal(int signal)
+{
+    if (terminalHeld == terminalInGameMode && terminalInForeground()) {
+        // What the terminal has not taken yet is dropped, so that a
+        // terminal that reads nothing cannot hold the way out.
+        tcflush(STDOUT_FILENO, TCOFLUSH);
+        std::int64_t deadline = monotonicNowMs() + exitWaitMs;
+        giveTerminalBack(deadline);
+        windowGiveBack(deadline);
+    }
+    terminalHeld = terminalAsFound;
+    actByDefault(signal);
+    _exit(128 + signal);
+}
+
+// Ctrl-Z: the shell gets the terminal as it was, then the default SIGTSTP
+// stops the game. For a process group with no job-control shell above it
+// (a game started straight from a terminal emulator, over ssh -t, or by a
+// program in a pty) the kernel discards it, since nothing could continue
+// the game; raise then returns at once and the game plays on. Either way
+// the wait is told of a resume (its SIGCONT handler), and takes the
+// terminal again.
+void suspendOnSignal(int)
+{
+    int savedErrno = errno;
+    if (terminalHeld == terminalInGameMode) {
+        if (terminalInForeground()) {
+            giveTerminalBack(monotonicNowMs() + suspendWaitMs);
+        }
+        terminalHeld = terminalStopped;
+    }
+    clockStopped();
+    actByDefault(SIGTSTP);
+    clockContinued();
+    struct sigaction again {};
+    again.sa_handler = suspendOnSignal;
+    again.sa_flags = SA_RESTART;
+    sigemptyset(&again.sa_mask);
+    sigaction(SIGTSTP, &again, nullptr);
+    raise(SIGCONT);
+    errno = savedErrno;
+}
+
+void take(int signal, const struct sigaction& action)
+{
+    if (sigaction(signal, nullptr, &foundActions[signal]) != 0 || foundActions[signal].sa_handler == SIG_IGN) {
+        return;
+    }
+    taken[signal] = sigaction(signal, &action, nullptr) == 0;
+}
+
+}  // namespace
+
+void exitSignalsOpen()
+{
+    stack_t alternate{};
+    alternate.ss_sp = handlerStack.data();
+    alternate.ss_size = handlerStack.size();
+    sigaltstack(&alternate, nullptr);
+
+    // One way out at a time: the others wait for it (and find the game
+    // gone). A suspend does not block them: a game stopped and sent SIGTERM
+    // must end from inside the suspend.
+    struct sigaction ending {};
+    ending.sa_handler = endOnSignal;
+    ending.sa_flags = SA_ONSTACK;
+    sigemptyset(&ending.sa_mask);
+    forEachEnding([&](int s) { sigaddset(&ending.sa_mask, s); });
+    sigaddset(&ending.sa_mask, SIGTSTP);
+    forEachEnding([&](int s) { take(s, ending); });
+
+    struct sigaction suspend {};
+    suspend.sa_handler = suspendOnSignal;
+    suspend.sa_flags = SA_RESTART;
+    sigemptyset(&suspend.sa_mask);
+    take(SIGTSTP, suspend);
+}
+
+void exitSignalsClose()
+{
+    forEachEnding([](int s) {
+        if (taken[s]) {
+            sigaction(s, &foundActions[s], nullptr);
+            taken[s] = false;
+        }
+    });
+    if (taken[SIGTSTP]) {
+        sigaction(SIGTSTP, &foundActions[SIGTSTP], nullptr);
+        taken[SIGTSTP] = false;
+    }
+}

@@ -1,0 +1,99 @@
+// Output to the terminal that is never lost and, on the way out, never
+// waits without end.
+//
+// A parent may hand the terminal over with O_NONBLOCK set (an interactive
+// bash clears it, other launchers do not). The flag belongs to the file
+// description, which the shell and any other program on the terminal share,
+// so the game leaves it as it is: when a write says EAGAIN, it waits with
+// select until the terminal can take more, and goes on where it stopped.
+// Clearing the flag instead would change it under the other programs, and
+// would have to be put back on every way out, signal handlers included.
+
+#include <cerrno>
+
+#include <sys/select.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "screen/unix/terminal_state.h"
+
+namespace {
+
+// Waits until the terminal can take a byte, at most until the deadline
+// (none when negative). False when the deadline passed first.
+bool waitUntilWritable(std::int64_t deadlineMs)
+{
+    for (;;) {
+        timeval slice{};
+        timeval* limit = nullptr;
+        if (deadlineMs >= 0) {
+            std::int64_t left = deadlineMs - monotonicNowMs();
+            if (left <= 0) {
+                return false;
+            }
+            slice.tv_sec = static_cast<time_t>(left / 1000);
+            slice.tv_usec = static_cast<suseconds_t>(left % 1000) * 1000;
+            limit = &slice;
+        }
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_SET(STDOUT_FILENO, &writable);
+        int ready = select(STDOUT_FILENO + 1, nullptr, &writable, nullptr, limit);
+        if (ready > 0 || (ready < 0 && errno != EINTR)) {
+            return true;  // room, or an error the write will report
+        }
+    }
+}
+
+// With a deadline, each write is of one byte and only after select saw
+// room for it, so that a blocking terminal that takes nothing cannot hold
+// the write past the deadline.
+bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
+{
+    int savedErrno = errno;
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    bool written = true;
+    while (left > 0) {
+        if (deadlineMs >= 0 && !waitUntilWritable(deadlineMs)) {
+            written = false;
+            break;
+        }
+        ssize_t n = write(STDOUT_FILENO, p, deadlineMs >= 0 ? 1 : left);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                if (waitUntilWritable(deadlineMs)) {
+                    continue;
+                }
+            }
+            written = false;  // the terminal is gone; nothing more can be shown
+            break;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    errno = savedErrno;
+    return written;
+}
+
+}  // namespace
+
+std::int64_t monotonicNowMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void writeAll(std::string_view bytes)
+{
+    writeOut(bytes, -1);
+}
+
+bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs)
+{
+    return writeOut(bytes, deadlineMs);
+}
