@@ -5,18 +5,18 @@
 #include "screen/console.h"
 #include "screen/unix/terminal_state.h"
 
-namespace {
-
-std::int64_t monotonicMs()
+std::int64_t monotonicNowMs()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+namespace {
+
 // Wall time, not the C clock(): that counts CPU time, which stands still
 // while the game sleeps waiting for a key.
-const std::int64_t startMs = monotonicMs();
+const std::int64_t startMs = monotonicNowMs();
 
 // The game is suspended while it is stopped (the suspend handler) or while
 // the window is too small to show it (room.cpp); a Ctrl-Z may come during
@@ -33,7 +33,7 @@ static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 
 void clockStopped()
 {
-    std::int64_t now = monotonicMs();
+    std::int64_t now = monotonicNowMs();
     if (suspends.fetch_add(1) == 0) {
         stoppedAt = now;
     }
@@ -42,7 +42,7 @@ void clockStopped()
 void clockContinued()
 {
     if (suspends.fetch_sub(1) == 1) {
-        stoppedFor += monotonicMs() - stoppedAt;
+        stoppedFor += monotonicNowMs() - stoppedAt;
     }
 }
 
@@ -50,7 +50,7 @@ void clockContinued()
 // finding its next tick long overdue.
 std::int64_t consoleClock()
 {
-    std::int64_t now = monotonicMs();
+    std::int64_t now = monotonicNowMs();
     std::int64_t standing = suspends > 0 ? now - stoppedAt : 0;
     return now - startMs - stoppedFor - standing;
 }

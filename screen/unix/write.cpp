@@ -12,7 +12,6 @@
 #include <cerrno>
 
 #include <sys/select.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "screen/unix/terminal_state.h"
@@ -80,13 +79,6 @@ bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
 }
 
 }  // namespace
-
-std::int64_t monotonicNowMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
 
 void writeAll(std::string_view bytes)
 {
