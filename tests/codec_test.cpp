@@ -53,13 +53,30 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
         {{"\x1b[A"}, {keyExtended, keyUp}},  // up: not "A", which would move left
         {{"\x1b[B"}, {keyExtended, keyDown}},
         {{"\x1bOA"}, {keyExtended, keyUp}},
-        {{"\x1b[1;5D"}, {}},        // ctrl-left
-        {{"\x1b[15~"}, {}},         // F5
-        {{"\x1bOP"}, {}},           // F1
+        {{"\x1b[1;5D"}, {keyFunction}},  // ctrl-left: one key, no arrow
+        {{"\x1b[15~"}, {keyFunction, keyF1 + 4}},  // F5
+        {{"\x1bOP"}, {keyFunction, keyF1}},
+        {{"\x1b[11~"}, {keyFunction, keyF1}},
+        {{"\x1b[[A"}, {keyFunction, keyF1}},      // the Linux console's F1: no "A"
+        {{"\x1b[24~"}, {keyExtended, keyF11 + 1}},  // F12
+        {{"\x1b[1;2Q"}, {keyFunction}},           // Shift-F2
+        {{"\x1b[5~"}, {keyExtended, keyPageUp}},
+        {{"\x1b[2~"}, {keyExtended, keyInsert}},
+        {{"\x1b[3;5~"}, {keyFunction}},           // Ctrl-Delete
+        {{"\x1bOM"}, {keyEnter}},                 // the keypad's Enter
+        {{"\x1bOp\x1bOk"}, {'0', '+'}},
         {{"\x1b[200~"}, {}},
-        {{"\x1b" "d"}, {}},         // Alt-d
+        {{"\x1b[8;25;80t"}, {}},                  // a window size report
+        {{"\x1b[1;24r"}, {}},                     // a scroll region, as bytes in
+        {{"\x1b" "d"}, {keyFunction}},            // Alt-d
+        {{"\x1b[M", " !\x1b", "\xff" "d"}, {'d'}},  // X10 mouse report: three raw bytes
+        {{"\x1b[M\xc3\xa9\x0d"}, {}},
+        {{"\x1b[<0;12;5M\x1b[<0;12;5m"}, {}},    // SGR mouse press and release
         {{"\x1b[" + std::string(500, '9') + "C", "d"}, {'d'}},  // endless CSI, then a key
+        {{"\x1b[" + std::string(100000, '1') + "D"}, {}},
+        {{"\x1bO" + std::string(100, '5') + "M"}, {}},
         {{"\x1b[12", "<timeout>", "d"}, {'d'}},                // unfinished sequence
+        {{"\x1b[M!", "<timeout>", "d"}, {'d'}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decode(c.in), c.out) << ::testing::PrintToString(c.in);
@@ -76,10 +93,12 @@ TEST(KeyDecoder, LoneEscapeAndPlainBytes)
     EXPECT_EQ(decode({std::string("\0", 1)}), codes{0});
 }
 
-TEST(KeyDecoder, Utf8CharactersAreNoKeys)
+TEST(KeyDecoder, Utf8CharactersAreOneKeyEach)
 {
     // U+0915 starts with 0xE0, which must not pose as the arrow prefix.
-    EXPECT_EQ(decode({"\xc3\xa9", "\xe0\xa4\x95", "d"}), codes{'d'});
+    EXPECT_EQ(decode({"\xc3", "\xa9", "\xe0\xa4\x95", "\xf0\x9f\x98\x80" "d"}),
+              (codes{keyNonAscii, keyNonAscii, keyNonAscii, 'd'}));
+    EXPECT_EQ(decode({"\xa9\xc3" "d\xff"}), codes{'d'}) << "broken characters are dropped";
     EXPECT_EQ(decode({"\xe0", "\x4d"}), codes{'M'}) << "a stray 0xE0 byte is dropped alone";
 }
 

@@ -54,9 +54,13 @@ const std::int64_t startMs = counterMs();
 // it has the console.
 constexpr UINT timerPeriodMs = 1;
 
-// Safe to run twice, and from the control handler's thread while the game's
-// thread is still drawing: setting the modes again does no harm, and the
-// cursor is moved to its fresh line only once.
+// Static, so no thread can take it before it is made, and never destroyed:
+// the control handler may hold it while the process ends.
+SRWLOCK screenLock = SRWLOCK_INIT;
+
+// Safe to run twice: setting the modes again does no harm, and the cursor is
+// moved to its fresh line only once. The caller holds the screen's lock, so
+// no draw of the game's thread runs beside it.
 void restoreConsole()
 {
     if (!modesSaved) {
@@ -80,7 +84,10 @@ void restoreConsole()
     WriteConsoleW(out, L"\n", 1, &written, nullptr);
 }
 
-// Runs on a thread of its own that the system starts for the event.
+// Runs on a thread of its own that the system starts for the event, while
+// the game's thread may be in the middle of drawing. It waits for that draw
+// to end and keeps the lock to the end, so the game's next draw waits until
+// ExitProcess ends its thread: the cursor stays where the restore put it.
 BOOL WINAPI leaveOnControl(DWORD event)
 {
     switch (event) {
@@ -89,6 +96,7 @@ BOOL WINAPI leaveOnControl(DWORD event)
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
     case CTRL_SHUTDOWN_EVENT:
+        lockConsole();
         restoreConsole();
         ExitProcess(STATUS_CONTROL_C_EXIT);
     default:
@@ -97,6 +105,16 @@ BOOL WINAPI leaveOnControl(DWORD event)
 }
 
 }  // namespace
+
+void lockConsole()
+{
+    AcquireSRWLockExclusive(&screenLock);
+}
+
+void unlockConsole()
+{
+    ReleaseSRWLockExclusive(&screenLock);
+}
 
 bool consoleOpen()
 {
@@ -123,7 +141,9 @@ void consoleClose()
     if (!modesSaved) {
         return;
     }
+    lockConsole();
     restoreConsole();
+    unlockConsole();
     SetConsoleCtrlHandler(leaveOnControl, FALSE);
     timeEndPeriod(timerPeriodMs);
     modesSaved = false;

@@ -7,5 +7,11 @@
 // way out leaves the cursor on a fresh line below them.
 extern std::atomic<bool> gameScreenShown;
 
+// One lock for the console's screen, taken around each drawing call. The
+// control handler runs on a thread of its own: it takes the lock and leaves
+// with it held, so that no draw can come between its restore and the end.
+void lockConsole();
+void unlockConsole();
+
 // The console went away: give it back as far as it can be and leave.
 [[noreturn]] void consoleLost();

@@ -21,14 +21,21 @@ HANDLE output()
 
 }  // namespace
 
+// Each call draws under the screen's lock (console_state.h), so that a
+// Ctrl-C restores the console between two draws, never beside one.
+
 void consoleMove(int x, int y)
 {
+    lockConsole();
     SetConsoleCursorPosition(output(), COORD{static_cast<SHORT>(x), static_cast<SHORT>(y)});
+    unlockConsole();
 }
 
 void consoleColor(int attribute)
 {
+    lockConsole();
     SetConsoleTextAttribute(output(), static_cast<WORD>(attribute));
+    unlockConsole();
 }
 
 void consoleWrite(std::string_view text)
@@ -39,7 +46,9 @@ void consoleWrite(std::string_view text)
         wide += static_cast<wchar_t>(glyphCodePoint(ch));
     }
     DWORD written = 0;
+    lockConsole();
     WriteConsoleW(output(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    unlockConsole();
 }
 
 void consoleClear()
@@ -55,10 +64,12 @@ void consoleClear()
     DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
     COORD home{0, 0};
     DWORD done = 0;
+    lockConsole();
     FillConsoleOutputCharacterW(out, L' ', cells, home, &done);
     FillConsoleOutputAttribute(out, white, cells, home, &done);
     SetConsoleCursorPosition(out, home);
     gameScreenShown = true;
+    unlockConsole();
 }
 
 void consoleFlush()

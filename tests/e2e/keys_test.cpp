@@ -107,6 +107,8 @@ TEST_F(Keys, KeysThatDoNothing)
                         {"up and down, normal mode", "\x1b[A\x1b[B", 5, false},
                         {"up and down, application mode", "\x1bOA\x1bOB", 5, false},
                         {"home, end, ctrl-left", "\x1b[H\x1b[F\x1b[1;5D\x1b[1;5C", 5, false},
+                        {"F1, F5, PgUp, Insert, é", "\x1bOP\x1b[15~\x1b[5~\x1b[2~\xc3\xa9", 5, false},
+                        {"mouse reports, X10 and SGR", "\x1b[M d!\x1b[<0;12;5M", 5, false},
                         {"unknown letters and digits", "xyz19", 5, false},
                         {"a lone ESC", "\x1b", 5, false},
                         {"a key after the lone ESC", "d", 6},
@@ -155,6 +157,9 @@ TEST_F(Keys, KeyThatStartsTheGame)
         {"the letter D", "D", 5},
         {"right arrow", "\x1b[C", 6},
         {"left arrow, application mode", "\x1bOD", 4},
+        {"F1", "\x1bOP", 5},
+        {"PgUp", "\x1b[5~", 5},
+        {"a letter outside ASCII", "\xc3\xa9", 5},
     };
     for (const startKey& k : keys) {
         SCOPED_TRACE(k.name);

@@ -10,6 +10,7 @@ namespace {
 struct fakeState {
     grid screen;
     std::string transcript;
+    bool keepTranscript = true;
     std::deque<std::pair<std::int64_t, int>> keys;
     std::int64_t now = 0;
     int x = 0, y = 0;
@@ -21,9 +22,10 @@ fakeState fake;
 
 }  // namespace
 
-void fakeReset()
+void fakeReset(bool keepTranscript)
 {
     fake = fakeState{};
+    fake.keepTranscript = keepTranscript;
 }
 
 void fakeKeys(std::string_view codes, std::int64_t at)
@@ -96,7 +98,9 @@ void consoleColor(int attribute)
 
 void consoleWrite(std::string_view text)
 {
-    fake.transcript += text;
+    if (fake.keepTranscript) {
+        fake.transcript += text;
+    }
     for (char ch : text) {
         if (ch == '\n') {
             fake.x = 0;

@@ -10,8 +10,10 @@
 #include "screen/grid.h"
 #include "screen/keycodes.h"
 
-// A blank screen, an empty key queue and the clock at 0.
-void fakeReset();
+// A blank screen, an empty key queue and the clock at 0. Without
+// keepTranscript nothing written is kept but the grid: a long fuzzing run
+// would otherwise spend its memory on text no one reads.
+void fakeReset(bool keepTranscript = true);
 
 // Key codes (as the game reads them) that become available at the given
 // simulated time; by default at once.
@@ -25,7 +27,7 @@ inline std::string extendedKey(int code)
 const glyph& fakeAt(int x, int y);
 std::string fakeRow(int y);          // the glyph bytes of one row
 std::string fakeColumn(int x);       // the glyph bytes of one column, row 0 first
-const std::string& fakeTranscript();  // every byte written, in order
+const std::string& fakeTranscript();  // every byte written since the reset, in order
 std::int64_t fakeNow();
 int fakeAttribute();  // the colour the next write would use
 
