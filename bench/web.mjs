@@ -6,6 +6,7 @@
 //
 //     bash scripts/web.sh && node bench/web.mjs [--screenshots DIR]
 
+import { mkdirSync } from 'node:fs';
 import { gzipSync } from 'node:zlib';
 import { devices, launchBrowser, openGame, serveSite } from '../tests/web/browser.mjs';
 
@@ -112,6 +113,7 @@ try {
 
   const shots = process.argv.indexOf('--screenshots');
   if (shots > 0) {
+    mkdirSync(process.argv[shots + 1], { recursive: true });
     for (const [name, device] of [['phone-390x844', devices['iPhone 13']], ['desktop-1280x800', undefined]]) {
       const shot = (await openInstrumented(browser, site.url, { device })).page;
       await shot.keyboard.press('Enter');
