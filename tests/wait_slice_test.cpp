@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "screen/unix/wait_slice.h"
+#include "screen/wait_slice.h"
 
 namespace {
 

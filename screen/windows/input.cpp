@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "screen/console.h"
+#include "screen/wait_slice.h"
 #include "screen/windows/console_state.h"
 
 namespace {
@@ -75,7 +76,9 @@ bool consoleKeyWaiting(int timeoutMs)
             if (left <= 0) {
                 return false;
             }
-            wait = static_cast<DWORD>(left);
+            // Short of the deadline, then the rest: the tick comes on time
+            // however much the system lets a long wait oversleep.
+            wait = static_cast<DWORD>(waitSlice(static_cast<int>(left)));
         }
         if (WaitForSingleObject(in, wait) == WAIT_FAILED) {
             consoleLost();
