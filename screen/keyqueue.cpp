@@ -24,6 +24,13 @@ bool queueReady(keyQueue& queue, std::int64_t now)
     return !queue.codes.empty();
 }
 
+int queueTake(keyQueue& queue)
+{
+    int code = queue.codes.front();
+    queue.codes.pop_front();
+    return code;
+}
+
 std::int64_t earlierDeadline(std::int64_t a, std::int64_t b)
 {
     return a < 0 ? b : b < 0 ? a : std::min(a, b);

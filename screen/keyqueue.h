@@ -25,5 +25,8 @@ std::int64_t queueGiveUpAt(const keyQueue& queue);
 // True when a code is waiting afterwards.
 bool queueReady(keyQueue& queue, std::int64_t now);
 
+// The next code, taken off the queue; only when one is waiting.
+int queueTake(keyQueue& queue);
+
 // The sooner of two deadlines, either of which may be -1 for none.
 std::int64_t earlierDeadline(std::int64_t a, std::int64_t b);

@@ -1,4 +1,5 @@
 #include <atomic>
+#include <csignal>
 
 #include <time.h>
 
@@ -29,21 +30,38 @@ std::atomic<std::int64_t> stoppedFor{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 
+// The main thread's suspend (a window too small) and Ctrl-Z's handler both
+// count here. A Ctrl-Z that came between the count and the times would lose
+// a suspend or count one twice, so it waits for the count and the times to
+// agree: blocking it is async-signal-safe, and inside its own handler it is
+// blocked already.
+sigset_t holdSuspend()
+{
+    sigset_t suspend, was;
+    sigemptyset(&suspend);
+    sigaddset(&suspend, SIGTSTP);
+    sigprocmask(SIG_BLOCK, &suspend, &was);
+    return was;
+}
+
 }  // namespace
 
 void clockStopped()
 {
-    std::int64_t now = monotonicNowMs();
+    sigset_t was = holdSuspend();
     if (suspends.fetch_add(1) == 0) {
-        stoppedAt = now;
+        stoppedAt = monotonicNowMs();
     }
+    sigprocmask(SIG_SETMASK, &was, nullptr);
 }
 
 void clockContinued()
 {
+    sigset_t was = holdSuspend();
     if (suspends.fetch_sub(1) == 1) {
         stoppedFor += monotonicNowMs() - stoppedAt;
     }
+    sigprocmask(SIG_SETMASK, &was, nullptr);
 }
 
 // A game suspended takes up where it was when it goes on, instead of

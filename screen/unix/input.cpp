@@ -52,9 +52,7 @@ bool consoleKeyWaiting(int timeoutMs)
 int consoleReadKey()
 {
     consoleKeyWaiting(-1);  // with no timeout, it returns only with a key
-    int code = keys.codes.front();
-    keys.codes.pop_front();
-    return code;
+    return queueTake(keys);
 }
 
 void dropKeys()

@@ -5,8 +5,8 @@
 // game only where a shell can continue it.
 //
 // Handlers call only async-signal-safe functions: tcgetpgrp, getpgrp,
-// tcflush, tcsetattr, select, write, clock_gettime, sigaction, sigprocmask,
-// raise, _exit.
+// tcflush, tcsetattr, select, write, ioctl (the window's size), clock_gettime,
+// sigaction, sigprocmask, raise, _exit.
 
 #include <array>
 #include <cerrno>
@@ -37,9 +37,8 @@ constexpr int quitSignals[] = {
 // it can before the default action leaves the core.
 constexpr int crashSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP};
 
-// How long a way out waits for a terminal that takes no output (a stopped
-// emulator, a stalled link) before it ends the game anyway.
-constexpr std::int64_t exitWaitMs = 500;
+// How long a suspend waits for a terminal that takes no output before the
+// game stops all the same.
 constexpr std::int64_t suspendWaitMs = 1000;
 
 alignas(16) std::array<char, 64 * 1024> handlerStack;
@@ -95,7 +94,7 @@ void endOnSignal(int signal)
     }
     terminalHeld = terminalAsFound;
     actByDefault(signal);
-    _exit(128 + signal);
+    _exit(128 + signal);  // never reached, unless the signal's default action was to go on
 }
 
 // Ctrl-Z: the shell gets the terminal as it was, then the default SIGTSTP

@@ -140,24 +140,49 @@ void terminalEnterGameMode()
     takeGameMode();
 }
 
-void consoleClose()
+namespace {
+
+// The way out that is no signal's: N at the prompt, or the terminal gone.
+// The signals wait meanwhile, so that a Ctrl-C cannot give the terminal back
+// a second time beside it; once it is done they find the game's handlers
+// gone and end it by their own default action.
+void closeTerminal(bool flushFirst)
 {
     int held = terminalHeld;
     if (held == terminalAsFound) {
         return;
     }
-    if (held == terminalInGameMode) {
+    if (held == terminalInGameMode && flushFirst) {
         consoleFlush();
-        giveTerminalBack(-1);
-        windowGiveBack(-1);
+    }
+    sigset_t all, was;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &was);
+    if (terminalHeld == terminalInGameMode) {
+        std::int64_t deadline = monotonicNowMs() + exitWaitMs;
+        giveTerminalBack(deadline);
+        windowGiveBack(deadline);
     }
     terminalHeld = terminalAsFound;
     exitSignalsClose();
     eventsClose();
+    sigprocmask(SIG_SETMASK, &was, nullptr);
 }
 
+}  // namespace
+
+void consoleClose()
+{
+    closeTerminal(true);
+}
+
+// Input has ended and the output may never drain (a link gone, a terminal
+// closed): what it has not taken is dropped, and the way back is bounded.
 void terminalLost()
 {
-    consoleClose();
+    if (terminalHeld == terminalInGameMode) {
+        tcflush(STDOUT_FILENO, TCOFLUSH);
+    }
+    closeTerminal(false);
     _exit(128 + SIGHUP);
 }

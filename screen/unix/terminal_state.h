@@ -50,6 +50,9 @@ std::int64_t monotonicNowMs();
 // up on what the terminal has not taken by `deadlineMs` (negative: no
 // limit). Async-signal-safe.
 void giveTerminalBack(std::int64_t deadlineMs);
+// How long a way out waits for a terminal that takes no output (a stopped
+// emulator, a stalled link) before it ends the game anyway.
+inline constexpr std::int64_t exitWaitMs = 500;
 // Whether the game's process group has the terminal (a job in the
 // background must not change its modes). Async-signal-safe.
 bool terminalInForeground();

@@ -78,6 +78,7 @@ void terminalMessage(std::string_view text)
     // The record first: a signal may end the game as soon as the text is out.
     outputForgetScreen();
     terminalNowShows(text.empty() || text.back() == '\n' ? showingTextAtLineStart : showingTextMidLine);
-    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(ownColours);
+    writeAll("\x1b[2J\x1b[H");
     writeAll(text);
 }

@@ -14,7 +14,8 @@
 namespace {
 
 int attribute = lightGrey;  // a console starts light grey on black
-bool cleared = false;  // since the first clear, text is drawn on the game screen
+bool cleared = false;      // since the first clear, text is drawn on the game screen
+bool gameStarted = false;  // a clear has been
 
 }  // namespace
 
@@ -46,7 +47,7 @@ void consoleClear()
     terminalWaitForRoom();
     // Blank on black, then back to the colour the game had set.
     writeAll(sgrFor(white) + "\x1b[2J\x1b[H" + sgrFor(attribute));
-    cleared = true;
+    cleared = gameStarted = true;
     terminalNowShows(showingGameScreen);
 }
 
@@ -54,8 +55,13 @@ void consoleFlush()
 {
 }
 
+// Keeps no record to send again; the screen is the game's once more, though.
 void terminalRepaint()
 {
+    if (gameStarted) {
+        cleared = true;
+        terminalNowShows(showingGameScreen);
+    }
 }
 
 bool terminalShowsGame()

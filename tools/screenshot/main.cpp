@@ -1,6 +1,7 @@
 // screenshot PROGRAM OUTPUT.svg: plays tenfall in an 80 x 25 pseudo-terminal
 // up to a selection in a game in progress and writes the screen as SVG.
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -29,8 +30,8 @@ int main(int argc, char** argv)
         std::fputs(svg.c_str(), stderr);  // what the screen showed when it went wrong
         return 1;
     }
-    // A game ended by SIGTERM leaves with 128 + 15 after restoring the terminal.
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 143) {
+    // A game sent SIGTERM restores the terminal and then dies by that signal.
+    if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGTERM) {
         std::fprintf(stderr, "screenshot: the game did not leave cleanly (wait status %d)\n", status);
         return 1;
     }
