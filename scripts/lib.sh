@@ -10,10 +10,14 @@ need_packages() {
     echo "installing ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    # A fresh machine's unattended upgrades, or another stage's install, may
+    # hold the dpkg lock for minutes after boot: wait for it, not fail.
+    local wait=(-o DPkg::Lock::Timeout=900)
     if [ ! -e /tmp/.tenfall-apt-updated ]; then
-        $sudo apt-get update -q >/dev/null && touch /tmp/.tenfall-apt-updated
+        $sudo apt-get "${wait[@]}" update -q >/dev/null && touch /tmp/.tenfall-apt-updated
     fi
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait[@]}" install -y -q --no-install-recommends \
+        "${missing[@]}" >/dev/null
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
