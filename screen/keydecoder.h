@@ -4,35 +4,42 @@
 // becomes two codes, keyExtended and then keyLeft or keyRight. Every whole
 // key is at least one code, so that any key can start the game; whatever
 // else an escape sequence says never reaches the game as letters: ESC [ D
-// must not read as "D", and a mouse report or a terminal's answer reads as
+// must not read as "D", and a mouse report, a terminal's answer (a string
+// sequence such as OSC, or anything begun by an 8-bit control) reads as
 // nothing at all.
 
 #include <array>
 #include <deque>
 
 struct keyDecoder {
-    enum { ground, escape, csi, ss3 } state = ground;
-    bool unusual = false;  // a private marker, intermediate or third parameter: no key sends one
-    int length = 0;        // bytes of the sequence so far, to give up on endless ones
-    std::array<int, 2> params{};  // the first two numeric parameters, 0 where absent
+    enum { ground, escape, csi, ss3, mouse, string, stringEscape } state = ground;
+    bool alt = false;      // ESC ESC came: the sequence after it is a key with Alt
+    bool unusual = false;  // a private marker, an intermediate or an 8-bit start: no key sends one
+    int length = 0;        // bytes of the sequence so far, capped, to give up on endless ones
+    // The first three numeric parameters, each with its first sub-parameter
+    // (after a colon), 0 where absent.
+    std::array<std::array<int, 2>, 3> params{};
     int paramCount = 0;    // parameters begun so far
+    int subParam = 0;      // the sub-parameter the digits go to
     bool linuxFunction = false;  // ESC [ [ came: one of the Linux console's F1 to F5 follows
-    int mouseBytes = 0;    // raw bytes of an X10 mouse report still to swallow
-    int utf8Left = 0;      // continuation bytes the character begun in ground still needs
+    int mouseLeft = 0;     // coordinates of a mouse report still to swallow
+    int utf8Left = 0;      // continuation bytes the character begun still needs
+    int utf8Lead = 0;      // that character's first byte
 };
 
 // Feeds one byte; any key codes it completes are appended to `codes`.
 void decodeByte(keyDecoder& decoder, unsigned char byte, std::deque<int>& codes);
 
-// No byte followed in time: a lone ESC is a key of its own (keyEscape), an
-// unfinished sequence is dropped.
+// No byte followed in time: a lone ESC is a key of its own (keyEscape), and
+// ESC with one character that begins a sequence (ESC [, ESC P) is Alt with
+// that character; any other unfinished sequence is dropped.
 void decodeTimeout(keyDecoder& decoder, std::deque<int>& codes);
 
 // True while the decoder holds the start of an escape sequence.
 bool decoderPending(const keyDecoder& decoder);
 
 // How long the pending state may wait for its next byte before it is given
-// up (decodeTimeout). A lone ESC is soon taken for the key it is; once
-// ESC [ or ESC O has come, a key is being sent, and the rest of it may come
-// late over a slow link, as terminal libraries allow for.
-int decoderPatienceMs(const keyDecoder& decoder);
+// up (decodeTimeout). ESC means nothing to the game, so a lone ESC may wait
+// as long as a begun sequence: an arrow split over a slow link, ESC in one
+// read and the rest later, is still an arrow.
+inline constexpr int decoderPatienceMs = 1000;

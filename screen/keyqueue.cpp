@@ -12,7 +12,7 @@ void queueBytes(keyQueue& queue, const unsigned char* bytes, int count, std::int
 
 std::int64_t queueGiveUpAt(const keyQueue& queue)
 {
-    return decoderPending(queue.decoder) ? queue.lastByteAt + decoderPatienceMs(queue.decoder) : -1;
+    return decoderPending(queue.decoder) ? queue.lastByteAt + decoderPatienceMs : -1;
 }
 
 bool queueReady(keyQueue& queue, std::int64_t now)

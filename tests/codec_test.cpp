@@ -77,6 +77,24 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
         {{"\x1bO" + std::string(100, '5') + "M"}, {}},
         {{"\x1b[12", "<timeout>", "d"}, {'d'}},                // unfinished sequence
         {{"\x1b[M!", "<timeout>", "d"}, {'d'}},
+        {{"\x1b[M \xc2\x84", "dd"}, {'d'}},  // 1005 mode, column 100: a UTF-8 coordinate
+        // Terminals' answers: strings to BEL or ST however split, 8-bit forms
+        {{"\x1b]11;rgb:dd", "dd/dddd\x1b", "\\d"}, {'d'}},
+        {{"\x1b]2;\xe2\x80\x9c" "d\x07" "d"}, {'d'}},  // 9C inside a character is no ST
+        {{"\x1bP1$r0m\x9c" "d\x1b_a\xc2\x9c" "d\x9e" "a\x1b\\"}, {'d', 'd'}},
+        {{"\x9d" + std::string(10000, 'd') + "\x07" "d"}, {'d'}},
+        {{"\x1b]1;x\x1b[D"}, left},  // ESC cuts a string short
+        {{"\x9b" "D\xc2\x9b" "D\x9b" "0n\x8f" "D\x84" "d"}, {'d'}},
+        {{"\x1b[1;5R"}, {}},  // a cursor position report, though Ctrl-F3 in xterm
+        // The kitty protocol and modifyOtherKeys
+        {{"\x1b[27u\x1b[13u\x1b[32;1u\x1b[100;65u\x1b[27;1;100~"}, {keyEscape, '\r', ' ', 'd', 'd'}},
+        {{"\x1b[97;2u\x1b[49:33;2u\x1b[57399u"}, {'A', '!', '0'}},
+        {{"\x1b[100;5u\x1b[27;5;13~\x1b[1;5;9C"}, {keyFunction, keyFunction, keyFunction}},
+        {{"\x1b[100;1:3u\x1b[1;1:3D\x1b[57441;2u"}, {}},  // keys let go, Shift alone
+        // Alt with a key: one key
+        {{"\x1b\r\x1b\xc3\xa9\x1b\x1b[C\x1b\x1bOP"}, {keyFunction, keyFunction, keyFunction, keyFunction}},
+        {{"\x1b\x1b]0;x\x07\x1b\x9b" "D"}, {keyEscape, keyEscape}},
+        {{"\x1b[", "<timeout>", "\x1b\x1b", "<timeout>"}, {keyFunction, keyEscape, keyEscape}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decode(c.in), c.out) << ::testing::PrintToString(c.in);
@@ -86,8 +104,7 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
 TEST(KeyDecoder, LoneEscapeAndPlainBytes)
 {
     EXPECT_EQ(decode({"\x1b", "<timeout>"}), codes{keyEscape});
-    EXPECT_EQ(decode({"\x1b\x1b[C"}), (codes{keyEscape, keyExtended, keyRight}));
-    EXPECT_EQ(decode({"\x1b\r"}), (codes{keyEscape, keyEnter}));
+    EXPECT_EQ(decode({"\x1b\x1b", "[C"}), codes{keyFunction}) << "Alt-Right";
     EXPECT_EQ(decode({"\x1b[1\r"}), codes{0x0D}) << "a control byte breaks the sequence";
     EXPECT_EQ(decode({"aD \r"}), (codes{'a', 'D', ' ', 0x0D}));
     EXPECT_EQ(decode({std::string("\0", 1)}), codes{0});
