@@ -80,7 +80,7 @@ TEST_F(Ending, PromptIgnoresOtherKeys)
     start(gameOverSpeed);
     ASSERT_TRUE(startPlaying(game));
     ASSERT_TRUE(waitUntil(game, [&] { return atReplayPrompt(game); }, 30000));
-    for (const char* keys : {"x", "q", "\r", " ", "\x1b[C", "\x1bOD", "a", "d", "1", "\x1b"}) {
+    for (const char* keys : {"x", "q", "\r", " ", "\x1b[C", "\x1bOD", "a", "d", "1", "\x9b" "0n", "\xc2\x9b" "0n", "\x1b"}) {
         SCOPED_TRACE(::testing::PrintToString(std::string(keys)));
         sendKeys(game, keys);
         EXPECT_FALSE(screenChangesWithin(game, 100)) << "output for an ignored key";

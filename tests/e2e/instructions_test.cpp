@@ -50,6 +50,7 @@ TEST_F(Instructions, NothingMoreUntilAKeyComes)
     // game time: more than two ticks, had a game started on its own.
     start(20);
     ASSERT_TRUE(waitForInstructions(game));
+    sendKeys(game, "\x1b]11;rgb:dddd/dddd/dddd\x1b\\");  // a late answer to someone's colour query
     EXPECT_FALSE(screenChangesWithin(game, 500)) << plainText(game.output);
     termios modes = ptyModes(game);
     EXPECT_FALSE(modes.c_lflag & ICANON) << "a key must not wait for Enter";

@@ -28,6 +28,7 @@ struct keyStep {
     std::string keys;
     int stack;
     bool moves = true;
+    int pauseMs = 0;  // waited afterwards: past the decoder's patience, a lone ESC is a key
 };
 
 void playSteps(ptyGame& game, const std::vector<keyStep>& steps)
@@ -39,10 +40,12 @@ void playSteps(ptyGame& game, const std::vector<keyStep>& steps)
             EXPECT_TRUE(waitUntil(game, [&] { return bracketOnlyAt(game, step.stack); }, 3000))
                 << "bracket feet at: " << ::testing::PrintToString(bracketFeet(game));
         } else {
-            // Longer than the pause after which a lone ESC counts as a key.
+            // A lone ESC waits longer than this: steps that end in one
+            // pause past it afterwards.
             EXPECT_FALSE(screenChangesWithin(game, 200));
             EXPECT_TRUE(bracketOnlyAt(game, step.stack));
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
     }
 }
 
@@ -110,16 +113,21 @@ TEST_F(Keys, KeysThatDoNothing)
                         {"F1, F5, PgUp, Insert, é", "\x1bOP\x1b[15~\x1b[5~\x1b[2~\xc3\xa9", 5, false},
                         {"mouse reports, X10 and SGR", "\x1b[M d!\x1b[<0;12;5M", 5, false},
                         {"unknown letters and digits", "xyz19", 5, false},
-                        {"a lone ESC", "\x1b", 5, false},
+                        {"OSC replies, ST and BEL", "\x1b]11;rgb:dddd/dddd/dddd\x1b\\\x1b]10;rgb:dddd/dddd/dddd\x07", 5, false},
+                        {"a DCS reply", "\x1bP>|xterm(dd)\x1b\\", 5, false},
+                        {"1005 mouse report at column 100", "\x1b[M \xc2\x84" "d", 5, false},
+                        {"8-bit CSI, raw and UTF-8", "\x9b" "D\xc2\x9b" "D", 5, false},
+                        {"Alt-Enter", "\x1b\r", 5, false},
+                        {"a lone ESC", "\x1b", 5, false, 1100},
                         {"a key after the lone ESC", "d", 6},
-                        {"a lone ESC then left", "\x1b", 6, false},
+                        {"a lone ESC then left", "\x1b", 6, false, 1100},
                         {"left after it", "\x1b[D", 5},
                     });
 }
 
 // A sequence that reaches the game in two reads is still one key: a few
-// milliseconds apart, or longer, as over a slow link, once ESC [ or ESC O
-// has come. Without a sped-up clock: the pause is real time.
+// milliseconds apart, or longer, as over a slow link, the lone ESC
+// included. Without a sped-up clock: the pause is real time.
 TEST_F(Keys, SequenceSplitAcrossTwoWrites)
 {
     start();
@@ -131,7 +139,7 @@ TEST_F(Keys, SequenceSplitAcrossTwoWrites)
         int pauseMs = 5;
     };
     for (split s : {split{"\x1b[", "C", 6}, split{"\x1b", "[C", 7}, split{"\x1b", "OD", 6}, split{"\x1b[", "D", 5, 300},
-                    split{"\x1bO", "C", 6, 300}}) {
+                    split{"\x1bO", "C", 6, 300}, split{"\x1b", "[D", 5, 150}}) {
         SCOPED_TRACE(::testing::PrintToString(std::string(s.first) + "|" + s.second));
         sendKeys(game, s.first);
         std::this_thread::sleep_for(std::chrono::milliseconds(s.pauseMs));
@@ -158,6 +166,7 @@ TEST_F(Keys, KeyThatStartsTheGame)
         {"right arrow", "\x1b[C", 6},
         {"left arrow, application mode", "\x1bOD", 4},
         {"F1", "\x1bOP", 5},
+        {"Esc in the kitty protocol", "\x1b[27u", 5},
         {"PgUp", "\x1b[5~", 5},
         {"a letter outside ASCII", "\xc3\xa9", 5},
     };
