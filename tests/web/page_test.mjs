@@ -101,6 +101,7 @@ test('arrows and A/D move the bracket, Enter picks, and a ten removes and scores
   assert.match(readout(screen, scoreRow), new RegExp(`^Score: ${picks.length}/`));
   const now = stacksOf(screen);
   picks.forEach((i) => assert.deepEqual(now[i].slice(0, before[i].length), before[i].slice(0, -1)));
+  await desktop.keyboard.sendCharacter('x'.repeat(200000));  // a large paste: no key, and no fault
 });
 
 // At a hundred times the speed, so that the game is over in seconds.

@@ -33,13 +33,17 @@ const browserKeys = {
 };
 
 const encoder = new TextEncoder();
+// Bytes typed are kept up to this many while the game has not read them,
+// as in a Unix terminal's input buffer; the rest of a large paste is
+// dropped, and with it any key typed before the game has caught up.
+const keysKept = 4096;
 // Wakes go through a message, not straight from a timer callback: a wait
 // resolved inside a timer makes xterm.js's own next write a nested timer,
 // which Chrome holds back by 4 ms.
 const wakeChannel = new MessageChannel();
 
 const host = {
-  keys: [],       // bytes typed that the game has not read
+  keys: new Uint8Array(0),  // bytes typed that the game has not read
   wake: null,     // ends the game's wait in progress
   timer: 0,
   running: false,
@@ -47,7 +51,11 @@ const host = {
   hiddenSince: document.hidden ? performance.now() : null,
 
   write(bytes) { term.write(bytes); },
-  takeKeys(most) { return Uint8Array.from(this.keys.splice(0, most)); },
+  takeKeys(most) {
+    const taken = this.keys.subarray(0, most);
+    this.keys = this.keys.slice(most);
+    return taken;
+  },
   clock() {
     const now = performance.now();
     return now - this.hiddenFor - (this.hiddenSince === null ? 0 : now - this.hiddenSince);
@@ -114,7 +122,7 @@ function showFault(what) {
 
 function start() {
   host.running = true;
-  host.keys = [];
+  host.keys = new Uint8Array(0);
   term.reset();
   createTenfall({ tenfallHost: host, instantiateWasm, onAbort: showFault });
 }
@@ -124,7 +132,11 @@ function send(text) {
     start();  // the key that starts a run is not one of its keys
     return;
   }
-  host.keys.push(...encoder.encode(text));
+  const bytes = encoder.encode(text).subarray(0, keysKept - host.keys.length);
+  const keys = new Uint8Array(host.keys.length + bytes.length);
+  keys.set(host.keys);
+  keys.set(bytes, host.keys.length);
+  host.keys = keys;
   host.wakeUp();
 }
 
