@@ -65,13 +65,8 @@ consoleKey cursorKey(unsigned char final)
 // F1 to F12 by their number.
 consoleKey functionKey(int n)
 {
-    if (n >= 1 && n <= 10) {
-        return {keyFunction, keyF1 + n - 1};
-    }
-    if (n == 11 || n == 12) {
-        return {keyExtended, keyF11 + n - 11};
-    }
-    return noKey;
+    bool low = n >= 1 && n <= 10;
+    return low ? consoleKey{keyFunction, keyF1 + n - 1} : n == 11 || n == 12 ? consoleKey{keyExtended, keyF11 + n - 11} : noKey;
 }
 
 // The VT220 keys, ESC [ number ~, as xterm, rxvt and the Linux console send
@@ -126,9 +121,7 @@ void endSequence(keyDecoder& d, consoleKey key, bool modified, std::deque<int>& 
 {
     bool silent = d.unusual || d.length > longestSequence || d.params[1][1] == keyRelease;
     if (silent || key.first < 0) {
-        if (d.alt) {
-            codes.push_back(esc);
-        }
+        codes.insert(codes.end(), d.alt ? 1 : 0, esc);
     } else if (modified || d.alt) {
         codes.push_back(keyFunction);
     } else {
@@ -193,10 +186,7 @@ void decodeGround(keyDecoder& d, unsigned char byte, std::deque<int>& codes)
 // The ESC held (and the one before it, after ESC ESC) stood alone.
 void loneEscape(keyDecoder& d, std::deque<int>& codes)
 {
-    codes.push_back(esc);
-    if (d.alt) {
-        codes.push_back(esc);
-    }
+    codes.insert(codes.end(), d.alt ? 2 : 1, esc);
     d = keyDecoder{};
 }
 
@@ -218,10 +208,8 @@ void decodeEscape(keyDecoder& d, unsigned char byte, std::deque<int>& codes)
         d.alt = alt;
         return;
     }
-    if (d.alt) {  // ESC ESC and no key sequence: the first ESC was a key
-        codes.push_back(esc);
-        d.alt = false;
-    }
+    codes.insert(codes.end(), d.alt ? 1 : 0, esc);  // ESC ESC and no key sequence: the first was a key
+    d.alt = false;
     if (byte == esc) {
         d.alt = true;
     } else if (stringStarts.find(static_cast<char>(byte)) != std::string_view::npos) {
