@@ -65,10 +65,13 @@ void clockContinued()
 }
 
 // A game suspended takes up where it was when it goes on, instead of
-// finding its next tick long overdue.
+// finding its next tick long overdue. Read as one, as the suspends count.
 std::int64_t consoleClock()
 {
+    sigset_t was = holdSuspend();
     std::int64_t now = monotonicNowMs();
     std::int64_t standing = suspends > 0 ? now - stoppedAt : 0;
-    return now - startMs - stoppedFor - standing;
+    std::int64_t played = now - startMs - stoppedFor - standing;
+    sigprocmask(SIG_SETMASK, &was, nullptr);
+    return played;
 }

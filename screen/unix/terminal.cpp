@@ -12,6 +12,7 @@
 
 #include <langinfo.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "screen/console.h"
@@ -35,8 +36,13 @@ termios gameModes{};
 // cursor, so it is saved and restored around them: the instructions run on
 // from where the shell left it. Where restoring the cursor brings origin
 // mode back, the whole window is its region, so cursor moves count from the
-// top left all the same.
-constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\x1b[4l\x1b[?7h";
+// top left all the same. Then what would send reports for clicks, focus or
+// pastes, reverse-screen mode, a shifted or redefined character set (the
+// instructions would come out as line drawing) and every text attribute:
+// the game's colours set only the colours, and the instructions keep the
+// terminal's own.
+constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\x1b[4l\x1b[?7h"
+    "\x1b[?1000;1002;1003;1005;1006;1015;1004;2004;5l\x0f\x1b(B\x1b)B\x1b[0m";
 
 bool terminalUsable()
 {
@@ -53,9 +59,24 @@ bool terminalUsable()
     return true;
 }
 
+// What a signal that ends or suspends the game, or continues it, must not
+// come between: the modes read as the ones to give back, and the modes taken
+// together with terminalHeld saying so. SIGTTOU stays open, so that a game
+// in the background that changes the modes is stopped as the kernel means.
+sigset_t holdSignals()
+{
+    sigset_t held, was;
+    sigfillset(&held);
+    sigdelset(&held, SIGTTOU);
+    sigdelset(&held, SIGTTIN);
+    sigprocmask(SIG_BLOCK, &held, &was);
+    return was;
+}
+
 // The terminal's modes as they are now become the ones to give back, and
 // game mode is built from them, so that what the player set (stty intr, say)
-// holds in the game too.
+// holds in the game too. Every flag that would change a byte on its way in
+// or out is off; newlines in running text still start a line.
 bool readModes()
 {
     termios now{};
@@ -65,19 +86,35 @@ bool readModes()
     givenModes = now;
     gameModes = now;
     gameModes.c_lflag &= ~(ICANON | ECHO | IEXTEN);
-    gameModes.c_lflag |= ISIG;                              // Ctrl-C and Ctrl-Z
-    gameModes.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON);  // Enter arrives as CR; Ctrl-S is a key
-    gameModes.c_oflag |= OPOST | ONLCR;                     // running text's newlines start a line
+    gameModes.c_lflag |= ISIG;  // Ctrl-C and Ctrl-Z
+    // Enter arrives as CR, Ctrl-S is a key, and the eighth bit stays.
+    gameModes.c_iflag &= ~(ICRNL | INLCR | IGNCR | IXON | IXOFF | ISTRIP | PARMRK | INPCK);
+    gameModes.c_oflag &= ~(OCRNL | ONOCR | ONLRET);
+    gameModes.c_oflag |= OPOST | ONLCR;
+    gameModes.c_cflag = (gameModes.c_cflag & ~(CSIZE | PARENB)) | CS8;
+#ifdef IUCLC
+    gameModes.c_iflag &= ~IUCLC;
+#endif
+#ifdef OLCUC
+    gameModes.c_oflag &= ~OLCUC;
+#endif
+#ifdef XCASE
+    gameModes.c_lflag &= ~XCASE;
+#endif
+#if defined(NLDLY) && defined(CRDLY) && defined(TABDLY) && defined(BSDLY) && defined(VTDLY) && defined(FFDLY)
+    gameModes.c_oflag &= ~(NLDLY | CRDLY | TABDLY | BSDLY | VTDLY | FFDLY);
+#endif
     gameModes.c_cc[VMIN] = 1;
     gameModes.c_cc[VTIME] = 0;
     return true;
 }
 
-// Held first, so that a signal that comes meanwhile gives the modes back.
 void takeGameMode()
 {
-    terminalHeld = terminalInGameMode;
+    sigset_t was = holdSignals();
     tcsetattr(STDIN_FILENO, TCSANOW, &gameModes);
+    terminalHeld = terminalInGameMode;
+    sigprocmask(SIG_SETMASK, &was, nullptr);
     writeAll(drawingModes);
 }
 
@@ -114,6 +151,7 @@ bool consoleOpen()
         std::fprintf(stderr, "tenfall: cannot read the terminal's modes: %s\n", std::strerror(errno));
         return false;
     }
+    writeOpen();
     exitSignalsOpen();
     eventsOpen();
     takeGameMode();
@@ -128,14 +166,23 @@ void terminalEnterGameMode()
         return;  // closed, or not yet open: nothing to take again
     }
     if (held == terminalStopped) {
-        // Continued in the background (bg): wait to be brought to the front,
-        // as changing the modes from here would stop the game anyway.
-        if (!terminalInForeground()) {
-            clockStopped();
-            raise(SIGTTOU);
-            clockContinued();
+        // Continued in the background (bg, or a SIGCONT from outside): the
+        // terminal is the shell's until the game's process group has it
+        // again. A shell that watches only a wrapper sends no SIGCONT on fg,
+        // so a short sleep looks again; a SIGCONT cuts it short.
+        clockStopped();
+        for (;;) {
+            sigset_t was = holdSignals();
+            if (terminalInForeground()) {
+                readModes();
+                sigprocmask(SIG_SETMASK, &was, nullptr);
+                break;
+            }
+            sigprocmask(SIG_SETMASK, &was, nullptr);
+            timespec look{0, 100 * 1000000L};
+            nanosleep(&look, nullptr);
         }
-        readModes();
+        clockContinued();
     }
     takeGameMode();
 }

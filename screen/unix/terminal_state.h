@@ -42,6 +42,8 @@ void writeAll(std::string_view bytes);
 // The same, but gives up at `deadlineMs` on the monotonic clock (see
 // monotonicNowMs) when the terminal takes nothing. Async-signal-safe.
 bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs);
+// Opens what writeAllBy writes through; on open, not for signal handlers.
+void writeOpen();
 // Milliseconds on the monotonic clock. Async-signal-safe.
 std::int64_t monotonicNowMs();
 
@@ -112,10 +114,12 @@ void clockContinued();
 bool windowSize(int& columns, int& rows);
 // On open, where the terminal is known to honour it, asks the window to
 // grow to the game's size and waits a moment for it. On the way out, asks
-// for the old size back if the window still has the size asked for, giving
-// up at `deadlineMs` as writeAllBy does; async-signal-safe, and does nothing
-// the second time.
+// for the old size back if the grow was honoured and kept and no resize
+// came since (windowResized, from the SIGWINCH handler), giving up at
+// `deadlineMs` as writeAllBy does; async-signal-safe, and does nothing the
+// second time.
 void windowGrow();
+void windowResized();
 void windowGiveBack(std::int64_t deadlineMs);
 // The first wait for a key, at the instructions: while the window is too
 // small for the game screen, one line after them says so.

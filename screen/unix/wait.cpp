@@ -50,6 +50,7 @@ void noteResumed(int)
 
 void noteResized(int)
 {
+    windowResized();
     wake(resized);
 }
 

@@ -28,10 +28,19 @@ namespace {
 constexpr int growWaitMs = 500;
 constexpr int growLookEveryMs = 10;
 
+// How long the size asked for must hold before the wait takes it as kept:
+// urxvt under a window manager that refuses the grow takes it for under a
+// millisecond, then goes back.
+constexpr int growHoldMs = 50;
+
 // What the game asked for and the request that gives the old size back,
 // made before asking, so that a signal handler only compares and writes.
-std::atomic<bool> grown{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+// The old size goes back only where the game changed it: while the wait
+// for the grow goes on, if the window has the size asked for; after it, if
+// the wait ended with that size and no resize came since.
+enum growState : int { notGrown, growing, grownAndKept };
+std::atomic<int> grown{notGrown};
+static_assert(std::atomic<int>::is_always_lock_free);
 int askedColumns = 0, askedRows = 0;
 char giveBackRequest[32];
 std::string_view giveBack;
@@ -97,7 +106,7 @@ std::string windowTooSmall(int columns, int rows)
 void windowGrow()
 {
     int columns = 0, rows = 0;
-    if (grown || !windowSize(columns, rows) || terminalHasRoom() || !growsOnRequest()) {
+    if (grown != notGrown || !windowSize(columns, rows) || terminalHasRoom() || !growsOnRequest()) {
         return;
     }
     std::string back = resizeRequest(columns, rows);
@@ -108,18 +117,26 @@ void windowGrow()
     giveBack = std::string_view(giveBackRequest, back.size());
     askedColumns = std::max(columns, screenWidth);
     askedRows = std::max(rows, screenHeight);
-    grown = true;  // from here a signal gives the old size back, should the request be honoured
+    grown = growing;  // from here a signal gives the old size back, should the request be honoured
     writeAll(resizeRequest(askedColumns, askedRows));
-    for (int waited = 0; waited < growWaitMs && !hasAskedSize(); waited += growLookEveryMs) {
+    for (int waited = 0, held = 0; waited < growWaitMs && held < growHoldMs; waited += growLookEveryMs) {
         timespec pause{0, growLookEveryMs * 1000000L};
         nanosleep(&pause, nullptr);
+        held = hasAskedSize() ? held + growLookEveryMs : 0;
     }
+    // The resize that answered the request has come by now.
+    grown = hasAskedSize() ? grownAndKept : notGrown;
+}
+
+void windowResized()
+{
+    int kept = grownAndKept;
+    grown.compare_exchange_strong(kept, notGrown);
 }
 
 void windowGiveBack(std::int64_t deadlineMs)
 {
-    // A window that has since been resized by the player stays as it is.
-    if (grown.exchange(false) && hasAskedSize()) {
+    if (grown.exchange(notGrown) != notGrown && hasAskedSize()) {
         writeAllBy(giveBack, deadlineMs);
     }
 }

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <sys/select.h>
 #include <unistd.h>
 
@@ -44,9 +45,15 @@ bool waitUntilWritable(std::int64_t deadlineMs)
     }
 }
 
-// With a deadline, each write is of one byte and only after select saw
+// A description of the terminal of the game's own, opened non-blocking,
+// for the writes with a deadline: the terminal takes what it has room for
+// and says so at once, and the rest waits on select, which looks at
+// standard output (the same terminal, and below FD_SETSIZE). Where it
+// cannot be opened, each write is of one byte, and only after select saw
 // room for it, so that a blocking terminal that takes nothing cannot hold
 // the write past the deadline.
+int boundedOut = -1;
+
 bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
 {
     int savedErrno = errno;
@@ -58,7 +65,8 @@ bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
             written = false;
             break;
         }
-        ssize_t n = write(STDOUT_FILENO, p, deadlineMs >= 0 ? 1 : left);
+        bool bounded = deadlineMs >= 0;
+        ssize_t n = write(bounded && boundedOut >= 0 ? boundedOut : STDOUT_FILENO, p, bounded && boundedOut < 0 ? 1 : left);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -79,6 +87,14 @@ bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
 }
 
 }  // namespace
+
+void writeOpen()
+{
+    const char* name = ttyname(STDOUT_FILENO);
+    if (boundedOut < 0 && name != nullptr) {
+        boundedOut = open(name, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    }
+}
 
 void writeAll(std::string_view bytes)
 {

@@ -199,8 +199,11 @@ std::string plainText(const std::string& output)
             continue;
         }
         if (c == '\x1b' && at + 1 < output.size()) {
-            ++at;  // a two-byte one: ESC 7, ESC 8, ESC D
+            at += output[at + 1] == '(' || output[at + 1] == ')' ? 2 : 1;  // ESC 7, ESC 8, ESC D; ESC ( B
             continue;
+        }
+        if (c == '\x0f') {
+            continue;  // SI
         }
         if (c == '\r' && at + 1 < output.size() && output[at + 1] == '\n') {
             continue;
