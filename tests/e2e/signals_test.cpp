@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -200,6 +201,33 @@ TEST_F(Suspend, CtrlZWhereNoShellCanContinueTheGamePlaysOn)
     sendKeys(game, "\x1b[C");
     EXPECT_TRUE(waitUntil(game, [&] { return charAt(game, bracketLeftColumn(6), bracketFootRow) == U'\u2559'; }));
     EXPECT_FALSE(processStopped(game));
+}
+
+// Where no shell can continue the game, a Ctrl-Z may land at any moment of
+// the resume that the last one started: thousands, a byte a write, then Ctrl-C.
+TEST_F(Suspend, CtrlZFloodWhereNoShellCanContinueThenCtrlCGivesTheModesBack)
+{
+    for (int run = 0; run < 10; ++run) {
+        SCOPED_TRACE(run);
+        shutDown(game);
+        game = ptyGame{};
+        ASSERT_TRUE(launch(game));
+        ASSERT_TRUE(startPlaying(game));
+        pid_t flood = fork();  // spread over half a second, while the game's repaints are read here
+        if (flood == 0) {
+            for (int i = 0; i < 2500; ++i) {
+                sendKeys(game, "\x1a");
+                usleep(200);
+            }
+            _exit(0);
+        }
+        while (waitpid(flood, nullptr, WNOHANG) == 0) {
+            screenChangesWithin(game, 5);
+        }
+        sendKeys(game, "\x03");
+        ASSERT_TRUE(waitForExit(game, 5000));
+        EXPECT_TRUE(shellModes(ptyModes(game)));
+    }
 }
 
 TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
