@@ -40,9 +40,10 @@ termios gameModes{};
 // pastes, reverse-screen mode, a shifted or redefined character set (the
 // instructions would come out as line drawing) and every text attribute:
 // the game's colours set only the colours, and the instructions keep the
-// terminal's own.
+// terminal's own. One mode a sequence: not every terminal takes a list.
 constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\x1b[4l\x1b[?7h"
-    "\x1b[?1000;1002;1003;1005;1006;1015;1004;2004;5l\x0f\x1b(B\x1b)B\x1b[0m";
+    "\x1b[?1000l\x1b[?1002l\x1b[?1003l\x1b[?1005l\x1b[?1006l\x1b[?1015l\x1b[?1004l\x1b[?2004l\x1b[?5l"
+    "\x0f\x1b(B\x1b)B\x1b[0m";
 
 bool terminalUsable()
 {
