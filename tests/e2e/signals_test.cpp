@@ -72,7 +72,7 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
     // touching the terminal, now the shell's, or writing to it again. A
     // window grown for the game is asked for its old size back after the
     // rest, unless the player has resized it since.
-    enum how { plain, stalled, stoppedFirst };
+    enum how { plain, stalled, stoppedFirst, grownByHand };
     struct { const char* name; int signal; std::string viaTerminal; int leaked = 0; how when = plain; bool grown = false, resized = false; } cases[] = {
         {"Ctrl-C", SIGINT, "\x03"},
         {"SIGTERM", SIGTERM, ""},
@@ -81,7 +81,8 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         {"Ctrl-C, started with 1100 descriptors open", SIGINT, "\x03", 1100},
         {"Ctrl-C, in a window grown for the game", SIGINT, "\x03", 0, plain, true},
         {"SIGHUP, in a window grown for the game", SIGHUP, "", 0, plain, true},
-        {"Ctrl-C, in a window grown for the game and resized since", SIGINT, "\x03", 0, plain, true, true},
+        {"Ctrl-C, in a window grown for the game and resized since, then back", SIGINT, "\x03", 0, plain, true, true},
+        {"Ctrl-C, the grow ignored and the window grown to 80x25 by hand", SIGINT, "\x03", 0, grownByHand},
         {"SIGPIPE", SIGPIPE, ""}, {"SIGALRM", SIGALRM, ""}, {"SIGUSR1", SIGUSR1, ""},
         {"SIGUSR2", SIGUSR2, ""}, {"SIGVTALRM", SIGVTALRM, ""}, {"SIGPROF", SIGPROF, ""},
         {"SIGXCPU", SIGXCPU, ""}, {"SIGXFSZ", SIGXFSZ, ""}, {"SIGPOLL", SIGPOLL, ""},
@@ -97,9 +98,14 @@ TEST(Signals, EveryWayOutGivesTheTerminalBack)
         launchOptions options;
         options.openDescriptors = c.leaked;
         options.jobControl = c.when == stoppedFirst;
+        if (c.when == grownByHand) {
+            options.rows = 24;
+            options.environment = {"VTE_VERSION=7006"};
+        }
         ASSERT_TRUE(c.grown ? launchGrown(game) : launch(game, options));
+        ASSERT_TRUE(c.when != grownByHand || (waitForInstructions(game) && ptySetSize(game, 80, 25)));
         ASSERT_TRUE(startPlaying(game));
-        ASSERT_TRUE(!c.resized || ptySetSize(game, 81, 25));
+        ASSERT_TRUE(!c.resized || (ptySetSize(game, 81, 25) && ptySetSize(game, 80, 25)));
         if (c.when == stoppedFirst) {
             sendKeys(game, "\x1a");
             ASSERT_TRUE(stopped(game));

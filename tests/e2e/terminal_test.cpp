@@ -313,28 +313,47 @@ TEST(NoBackColourErase, GameAreaIsBlackAfterEveryClear)
 // while: what the game wrote meanwhile must reach it afterwards all the same.
 TEST(LeftBehind, TheBoardStandsAndMovesInPlace)
 {
-    struct { const char* name; std::string bytes; bool nonBlocking = false; } cases[] = {
+    struct { const char* name; std::string bytes; bool nonBlocking = false, whileStopped = false; } cases[] = {
         {"a scroll region", "\x1b[1;24r"},
         {"insert mode", "\x1b[4h"},
         {"origin mode in a scroll region", "\x1b[3;20r\x1b[?6h"},
         {"O_NONBLOCK, with the output held up", "", true},
+        {"stty ocrnl istrip, attributes, reverse-screen, a shifted line-drawing set, mouse modes, while stopped",
+         "\x1b[7;4;3;9m\x1b[?5h\x1b)0\x0e\x1b[?1000h\x1b[?1006h", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ptyGame game;
         launchOptions options;
         options.nonBlocking = c.nonBlocking;
+        options.jobControl = c.whileStopped;
         ASSERT_TRUE(launch(game, options));
+        if (c.whileStopped) {
+            ASSERT_TRUE(waitForInstructions(game));
+            sendKeys(game, "\x1a");
+            ASSERT_TRUE(waitUntil(game, [&] { return processStopped(game); }));
+            termios modes = ptyModes(game);
+            modes.c_iflag |= ISTRIP;
+            modes.c_oflag |= OCRNL;
+            tcsetattr(game.master, TCSANOW, &modes);
+        }
         clearLocalScreen(game, c.bytes);
+        if (c.whileStopped) {
+            resumeInForeground(game);
+            ASSERT_TRUE(waitUntil(game, [&] { return !(ptyModes(game).c_lflag & ICANON); }));
+        }
         ASSERT_TRUE(startPlaying(game));
         ASSERT_TRUE(!c.nonBlocking || ptyStallOutput(game, true));
-        sendKeys(game, "\x1b[C");
+        sendKeys(game, "\u0107\x1b[C");  // with the eighth bit stripped, \u0107 would be D, a move right
         if (c.nonBlocking) {
             EXPECT_FALSE(screenChangesWithin(game, 300));
             ptyStallOutput(game, false);
         }
         EXPECT_TRUE(waitUntil(game, [&] { return bracketOnlyAt(game, 6) && textAt(game, readoutColumn, sumRow, 6) == "SUM: 0"; }));
         EXPECT_EQ(charAt(game, frameRightColumn, 0), U'\u2502');
+        EXPECT_EQ(charAt(game, frameLeftColumn, 24), U'\u2502');
+        EXPECT_EQ(textAt(game, readoutColumn, hintRow, 24), "<-- Left/A   Right/D -->");
+        EXPECT_EQ(backgroundAt(game, frameLeftColumn + 1, 1), palette::black) << "no attribute left on";
         shutDown(game);
     }
 }

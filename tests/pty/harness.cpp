@@ -388,14 +388,17 @@ char32_t charAt(ptyGame& game, int x, int y)
     return cell.chars[0] == 0 ? U' ' : static_cast<char32_t>(cell.chars[0]);
 }
 
+// As the cell shows them: reverse video swaps them.
 int foregroundAt(ptyGame& game, int x, int y)
 {
-    return paletteIndex(cellAt(game, x, y).fg, true);
+    VTermScreenCell cell = cellAt(game, x, y);
+    return cell.attrs.reverse ? paletteIndex(cell.bg, false) : paletteIndex(cell.fg, true);
 }
 
 int backgroundAt(ptyGame& game, int x, int y)
 {
-    return paletteIndex(cellAt(game, x, y).bg, false);
+    VTermScreenCell cell = cellAt(game, x, y);
+    return cell.attrs.reverse ? paletteIndex(cell.fg, true) : paletteIndex(cell.bg, false);
 }
 
 std::pair<int, int> cursorAt(ptyGame& game)
