@@ -236,6 +236,35 @@ TEST_F(Suspend, CtrlZFloodWhereNoShellCanContinueThenCtrlCGivesTheModesBack)
     }
 }
 
+// As in `( tenfall; stty -g )` and `sh -c 'tenfall; echo done'`: continued
+// from outside twice while the shell's line editor has the terminal raw, the
+// game waits in the background and leaves it alone; brought to the front
+// with no SIGCONT it plays, and gives back the modes the shell had.
+TEST_F(Suspend, ContinuedInTheBackgroundWaitsForTheForeground)
+{
+    ASSERT_TRUE(launch(game, underShell));
+    ASSERT_TRUE(startPlaying(game));
+    sendKeys(game, "\x1a");
+    ASSERT_TRUE(stopped(game) && waitUntil(game, [&] { return endsWith(game.output, restoreAfterGame); }));
+    termios shell = ptyModes(game), raw = shell;
+    raw.c_lflag &= ~(ICANON | ECHO);
+    raw.c_iflag &= ~ICRNL;
+    tcsetattr(game.master, TCSANOW, &raw);
+    for (int i = 0; i < 2; ++i) {
+        kill(game.pid, SIGCONT);
+        EXPECT_FALSE(screenChangesWithin(game, 200));
+    }
+    EXPECT_EQ(ptyModes(game).c_lflag, raw.c_lflag);
+    tcsetattr(game.master, TCSANOW, &shell);
+    resumeInForeground(game, false);
+    sendKeys(game, "\x1b[C");
+    EXPECT_TRUE(waitUntil(game, [&] { return bracketOnlyAt(game, 6); }));
+    kill(game.pid, SIGTERM);
+    ASSERT_TRUE(waitForExit(game, 2000));
+    termios after = ptyModes(game);
+    EXPECT_TRUE(after.c_iflag == shell.c_iflag && after.c_oflag == shell.c_oflag && after.c_lflag == shell.c_lflag);
+}
+
 TEST_F(Suspend, TicksDueWhileStoppedDoNotFallOnResume)
 {
     ASSERT_TRUE(launch(game, underShell));

@@ -121,6 +121,7 @@ void appendUtf8(std::string& out, char32_t c)
     sigemptyset(&waits);
     sigaddset(&waits, SIGCHLD);
     sigaddset(&waits, SIGUSR1);
+    sigaddset(&waits, SIGUSR2);
     sigprocmask(SIG_BLOCK, &waits, &before);
     signal(SIGTTOU, SIG_IGN);  // to hand the terminal around from the background
     pid_t game = fork();
@@ -134,9 +135,9 @@ void appendUtf8(std::string& out, char32_t c)
     }
     [[maybe_unused]] ssize_t told = write(report, &game, sizeof game);
     for (int woken = 0, status = 0;; sigwait(&waits, &woken)) {
-        if (woken == SIGUSR1) {
+        if (woken == SIGUSR1 || woken == SIGUSR2) {
             tcsetpgrp(STDIN_FILENO, game);
-            kill(game, SIGCONT);
+            kill(game, woken == SIGUSR1 ? SIGCONT : 0);
         }
         while (waitpid(game, &status, WNOHANG | WUNTRACED) == game) {
             if (WIFSTOPPED(status)) {
@@ -340,9 +341,9 @@ int shellStatus(const ptyGame& game)
     return WIFSIGNALED(game.status) ? 128 + WTERMSIG(game.status) : WEXITSTATUS(game.status);
 }
 
-void resumeInForeground(ptyGame& game)
+void resumeInForeground(ptyGame& game, bool continued)
 {
-    kill(game.jobParent > 0 ? game.jobParent : game.pid, game.jobParent > 0 ? SIGUSR1 : SIGCONT);
+    kill(game.jobParent > 0 ? game.jobParent : game.pid, game.jobParent > 0 ? (continued ? SIGUSR1 : SIGUSR2) : SIGCONT);
 }
 
 bool ptyStallOutput(ptyGame& game, bool stalled)

@@ -78,8 +78,9 @@ bool waitForExit(ptyGame& game, int timeoutMs = 5000);
 // How it ended as a shell's $? tells it: 128 + n for signal n.
 int shellStatus(const ptyGame& game);
 // Continues a stopped game, in the foreground as fg would (SIGCONT alone
-// without jobControl).
-void resumeInForeground(ptyGame& game);
+// without jobControl). Not `continued`: the terminal only, no SIGCONT, as
+// fg of a job whose wrapper still runs.
+void resumeInForeground(ptyGame& game, bool continued = true);
 // The terminal stops taking the game's output, as a stopped emulator or a
 // stalled link does, or takes it again.
 bool ptyStallOutput(ptyGame& game, bool stalled);
