@@ -60,10 +60,9 @@ bool terminalUsable()
     return true;
 }
 
-// What a signal that ends or suspends the game, or continues it, must not
-// come between: the modes read as the ones to give back, and the modes taken
-// together with terminalHeld saying so. SIGTTOU stays open, so that a game
-// in the background that changes the modes is stopped as the kernel means.
+// No signal but SIGTTOU and SIGTTIN (a game in the background is stopped
+// as the kernel means) lands between reading the modes to give back, or
+// taking game mode, and terminalHeld saying so.
 sigset_t holdSignals()
 {
     sigset_t held, was;
@@ -102,8 +101,8 @@ bool readModes()
 #ifdef XCASE
     gameModes.c_lflag &= ~XCASE;
 #endif
-#if defined(NLDLY) && defined(CRDLY) && defined(TABDLY) && defined(BSDLY) && defined(VTDLY) && defined(FFDLY)
-    gameModes.c_oflag &= ~(NLDLY | CRDLY | TABDLY | BSDLY | VTDLY | FFDLY);
+#if defined(NLDLY) && defined(CRDLY) && defined(TABDLY)
+    gameModes.c_oflag &= ~(NLDLY | CRDLY | TABDLY);
 #endif
     gameModes.c_cc[VMIN] = 1;
     gameModes.c_cc[VTIME] = 0;

@@ -35,9 +35,9 @@ constexpr int growHoldMs = 50;
 
 // What the game asked for and the request that gives the old size back,
 // made before asking, so that a signal handler only compares and writes.
-// The old size goes back only where the game changed it: while the wait
-// for the grow goes on, if the window has the size asked for; after it, if
-// the wait ended with that size and no resize came since.
+// The old size goes back only where the game changed it: during the wait,
+// if the window has the size asked for; after it, if the wait ended with
+// that size and no resize came since.
 enum growState : int { notGrown, growing, grownAndKept };
 std::atomic<int> grown{notGrown};
 static_assert(std::atomic<int>::is_always_lock_free);

@@ -45,13 +45,11 @@ bool waitUntilWritable(std::int64_t deadlineMs)
     }
 }
 
-// A description of the terminal of the game's own, opened non-blocking,
-// for the writes with a deadline: the terminal takes what it has room for
-// and says so at once, and the rest waits on select, which looks at
-// standard output (the same terminal, and below FD_SETSIZE). Where it
-// cannot be opened, each write is of one byte, and only after select saw
-// room for it, so that a blocking terminal that takes nothing cannot hold
-// the write past the deadline.
+// The writes with a deadline go through a description of the terminal of
+// the game's own, non-blocking: it takes what it has room for at once, and
+// the rest waits on select (on standard output, below FD_SETSIZE). Without
+// it, each is of one byte after select saw room, so that a blocking
+// terminal that takes nothing cannot hold the write past the deadline.
 int boundedOut = -1;
 
 bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
@@ -65,8 +63,8 @@ bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
             written = false;
             break;
         }
-        bool bounded = deadlineMs >= 0;
-        ssize_t n = write(bounded && boundedOut >= 0 ? boundedOut : STDOUT_FILENO, p, bounded && boundedOut < 0 ? 1 : left);
+        bool own = deadlineMs >= 0 && boundedOut >= 0;
+        ssize_t n = write(own ? boundedOut : STDOUT_FILENO, p, deadlineMs >= 0 && !own ? 1 : left);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
