@@ -14,7 +14,7 @@
 #include "board/board.h"
 #include "game/game.h"
 #include "screen/console.h"
-#include "screen/keydecoder.h"
+#include "screen/codec/keydecoder.h"
 #include "screen/screen.h"
 #include "test_board.h"
 

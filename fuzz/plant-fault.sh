@@ -34,7 +34,7 @@ esac
 scratch=$(mktemp -d /tmp/tenfall-fault.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 tar --exclude='./build*' --exclude=./.git -cf - . | tar -xf - -C "$scratch"
-python3 - "$scratch/screen/unix/output.cpp" "$from" "$to" <<'PY'
+python3 - "$scratch/screen/ansi/renderer.cpp" "$from" "$to" <<'PY'
 import sys
 path, old, new = sys.argv[1:]
 text = open(path).read()

@@ -25,10 +25,11 @@
 #include "captured_output.h"
 #include "erase_in_default_colours.h"
 #include "screen/console.h"
-#include "screen/grid.h"
+#include "screen/codec/grid.h"
 #include "screen/screen.h"
-#include "screen/translate.h"
-#include "screen/unix/terminal_state.h"
+#include "screen/codec/translate.h"
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "game/game.h"
 #include "screen/console.h"
-#include "screen/keycodes.h"
+#include "screen/codec/keycodes.h"
 #include "screen/screen.h"
 
 namespace {

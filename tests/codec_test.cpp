@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "screen/keycodes.h"
-#include "screen/keydecoder.h"
-#include "screen/translate.h"
+#include "screen/codec/keycodes.h"
+#include "screen/codec/keydecoder.h"
+#include "screen/codec/translate.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "screen/wait_slice.h"
+#include "screen/codec/wait_slice.h"
 
 namespace {
 

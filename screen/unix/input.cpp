@@ -4,7 +4,7 @@
 // goes on: the caller only ever hears of keys or of its time running out.
 
 #include "screen/console.h"
-#include "screen/keyqueue.h"
+#include "screen/codec/keyqueue.h"
 #include "screen/unix/terminal_state.h"
 #include "screen/unix/wait.h"
 

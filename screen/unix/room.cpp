@@ -49,9 +49,11 @@ bool terminalHasRoom()
     return !windowSize(columns, rows) || (columns >= screenWidth && rows >= screenHeight);
 }
 
-void terminalWaitForRoom()
+// The game screen is only drawn where it fits.
+void consoleClear()
 {
     waitForRoom();
+    ansiClear();
 }
 
 void terminalRecover(bool resumed)

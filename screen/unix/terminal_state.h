@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-// Whether box glyphs go out as UTF-8 or as ASCII stand-ins; set on open.
-extern bool terminalUtf8;
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
 
 // Who has the terminal's modes. Signal handlers read it to know whether
 // there is anything to give back.
@@ -19,26 +19,12 @@ enum terminalHolder : int {
 extern std::atomic<int> terminalHeld;
 static_assert(std::atomic<int>::is_always_lock_free);
 
-// What the screen shows, for the way out to leave the cursor on a line of
-// its own: the game screen, or running text (the instructions, a message of
-// the terminal layer's own) that stands at the start of a line or in it.
-enum terminalShowing : int { showingGameScreen, showingTextAtLineStart, showingTextMidLine };
-// Told by the output whenever that changes; cheap enough for every character.
-void terminalNowShows(terminalShowing what);
-// Told by the terminal layer to the output: the screen shows something of
-// the layer's own, so the record of the game screen and of the cursor and
-// colour is void until the next clear.
-void outputForgetScreen();
 
 // The bytes that give the terminal back its colours and leave the cursor at
 // the start of a fresh line. Built from what terminalNowShows was last told,
 // without allocating, so that a signal handler can write them.
 std::string_view restoreSequence();
 
-// Writes all of `bytes` to the terminal, retrying short and interrupted
-// writes, and waiting for room when the terminal is non-blocking and full.
-// Async-signal-safe.
-void writeAll(std::string_view bytes);
 // The same, but gives up at `deadlineMs` on the monotonic clock (see
 // monotonicNowMs) when the terminal takes nothing. Async-signal-safe.
 bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs);
@@ -63,19 +49,6 @@ bool terminalInForeground();
 void exitSignalsOpen();
 void exitSignalsClose();
 
-// Has the next flush draw the whole game screen again from the record of
-// what it shows, for when the terminal's content was lost (after a suspend,
-// a resize, or a message over the game). Nothing before the first clear.
-// Not for signal handlers.
-void terminalRepaint();
-// Whether the terminal shows the game screen: false before the first clear
-// and while a message of the terminal layer's own stands.
-bool terminalShowsGame();
-
-// Clears the screen and shows a message of the terminal layer's own in the
-// terminal's default colours. The game screen is gone until the next clear
-// or repaint.
-void terminalMessage(std::string_view text);
 
 // The terminal went away or input ended: give it back and leave.
 [[noreturn]] void terminalLost();
@@ -88,9 +61,6 @@ void terminalEnterGameMode();
 
 // Whether the window holds the whole game screen; true when its size cannot be told.
 bool terminalHasRoom();
-// Before the game screen is drawn: while the window is too small, says so and
-// waits for it to grow. Keys pressed meanwhile are dropped.
-void terminalWaitForRoom();
 // After a resume (game mode again) or a resize: the game screen repainted,
 // once the window holds it; until then the game is suspended, the message
 // of the wait for room showing and the clock standing still.

@@ -19,7 +19,7 @@
 #include "screen/console.h"
 #include "screen/unix/terminal_state.h"
 #include "screen/unix/wait.h"
-#include "screen/wait_slice.h"
+#include "screen/codec/wait_slice.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // What the terminal is left showing on the way out: the terminal's own
 // colours, and the cursor at the start of a line of its own, below the game
-// screen when that is drawn. Also the terminal layer's own messages, which
-// take the screen from the game.
+// screen when that is drawn.
 
 #include <array>
 #include <csignal>
@@ -70,15 +69,4 @@ std::string_view restoreSequence()
     default:
         return ownColours;
     }
-}
-
-void terminalMessage(std::string_view text)
-{
-    consoleFlush();
-    // The record first: a signal may end the game as soon as the text is out.
-    outputForgetScreen();
-    terminalNowShows(text.empty() || text.back() == '\n' ? showingTextAtLineStart : showingTextMidLine);
-    writeAll(ownColours);
-    writeAll("\x1b[2J\x1b[H");
-    writeAll(text);
 }

@@ -1,12 +1,11 @@
-// The console in a web page: the Unix layer's output (screen/unix/output.cpp)
-// writing to an xterm.js terminal, which is always there, always large
-// enough, and shows UTF-8. This file gives that output what the Unix
-// terminal module gives it elsewhere.
+// The console in a web page: the ANSI renderer writing to an xterm.js
+// terminal, which is always there, always large enough, and shows UTF-8.
 
 #include <cmath>
 
 #include "screen/console.h"
-#include "screen/unix/terminal_state.h"
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
 #include "screen/web/host.h"
 
 bool terminalUtf8 = true;
@@ -19,7 +18,11 @@ void writeAll(std::string_view bytes)
 }
 
 // The page's terminal is 80 x 25 and does not change size.
-void terminalWaitForRoom() {}
+void consoleClear()
+{
+    ansiClear();
+}
+
 // The page has no shell to give the terminal back to, so what the screen
 // shows on the way out does not matter.
 void terminalNowShows(terminalShowing) {}

@@ -3,7 +3,7 @@
 // sleeps in the page until a key or the deadline comes.
 
 #include "screen/console.h"
-#include "screen/keyqueue.h"
+#include "screen/codec/keyqueue.h"
 #include "screen/web/host.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "screen/console.h"
-#include "screen/wait_slice.h"
+#include "screen/codec/wait_slice.h"
 #include "screen/windows/console_state.h"
 
 namespace {

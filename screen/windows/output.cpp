@@ -9,7 +9,7 @@
 
 #include "screen/console.h"
 #include "screen/screen.h"
-#include "screen/translate.h"
+#include "screen/codec/translate.h"
 #include "screen/windows/console_state.h"
 
 namespace {

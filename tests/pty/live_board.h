@@ -11,7 +11,7 @@
 
 #include "harness.h"
 #include "screen/screen.h"
-#include "screen/translate.h"
+#include "screen/codec/translate.h"
 
 // Palette indices the terminal shows for the game's console colours.
 namespace palette {

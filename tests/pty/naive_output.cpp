@@ -8,8 +8,9 @@
 
 #include "screen/console.h"
 #include "screen/screen.h"
-#include "screen/translate.h"
-#include "screen/unix/terminal_state.h"
+#include "screen/codec/translate.h"
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
 
 namespace {
 
@@ -42,9 +43,8 @@ void consoleWrite(std::string_view text)
     }
 }
 
-void consoleClear()
+void ansiClear()
 {
-    terminalWaitForRoom();
     // Blank on black, then back to the colour the game had set.
     writeAll(sgrFor(white) + "\x1b[2J\x1b[H" + sgrFor(attribute));
     cleared = gameStarted = true;
@@ -69,7 +69,10 @@ bool terminalShowsGame()
     return cleared;
 }
 
-void outputForgetScreen()
+void terminalMessage(std::string_view text)
 {
     cleared = false;
+    terminalNowShows(text.empty() || text.back() == '\n' ? showingTextAtLineStart : showingTextMidLine);
+    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(text);
 }

@@ -1,6 +1,8 @@
 #include "captured_output.h"
 
-#include "screen/unix/terminal_state.h"
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
+#include "screen/console.h"
 
 bool terminalUtf8 = true;
 
@@ -15,4 +17,9 @@ void writeAll(std::string_view bytes)
     capturedOutput().append(bytes);
 }
 
-void terminalWaitForRoom() {}
+void terminalNowShows(terminalShowing) {}
+
+void consoleClear()
+{
+    ansiClear();
+}

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "screen/grid.h"
-#include "screen/keycodes.h"
+#include "screen/codec/grid.h"
+#include "screen/codec/keycodes.h"
 
 // A blank screen, an empty key queue and the clock at 0. Without
 // keepTranscript nothing written is kept but the grid: a long fuzzing run

@@ -10,9 +10,10 @@
 #include <string>
 
 #include "screen/console.h"
-#include "screen/grid.h"
-#include "screen/translate.h"
-#include "screen/unix/terminal_state.h"
+#include "screen/codec/grid.h"
+#include "screen/codec/translate.h"
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
 
 namespace {
 
@@ -200,9 +201,8 @@ void clearTerminal()
 
 }  // namespace
 
-void consoleClear()
+void ansiClear()
 {
-    terminalWaitForRoom();  // the game screen is only drawn where it fits
     clearTerminal();
     out.wanted = grid{};  // what was drawn and not yet sent is cleared away with the rest
     out.gridKnown = true;
@@ -211,11 +211,6 @@ void consoleClear()
     out.x = out.y = 0;
 }
 
-void outputForgetScreen()
-{
-    out.gridKnown = false;
-    out.terminalAttribute = out.terminalX = out.terminalY = unknown;
-}
 
 void consoleFlush()
 {
@@ -243,4 +238,15 @@ void terminalRepaint()
     terminalNowShows(showingGameScreen);
     out.terminalAttribute = unknown;
     clearTerminal();
+}
+
+void terminalMessage(std::string_view text)
+{
+    consoleFlush();
+    // The record first: a signal may end the game as soon as the text is out.
+    out.gridKnown = false;
+    out.terminalAttribute = out.terminalX = out.terminalY = unknown;
+    terminalNowShows(text.empty() || text.back() == '\n' ? showingTextAtLineStart : showingTextMidLine);
+    writeAll("\x1b[0m\x1b[2J\x1b[H");
+    writeAll(text);
 }

@@ -1,4 +1,4 @@
-#include "screen/translate.h"
+#include "screen/codec/translate.h"
 
 #include <array>
 

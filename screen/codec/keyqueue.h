@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "screen/keydecoder.h"
+#include "screen/codec/keydecoder.h"
 
 struct keyQueue {
     keyDecoder decoder;

@@ -1,4 +1,4 @@
-#include "screen/keyqueue.h"
+#include "screen/codec/keyqueue.h"
 
 #include <algorithm>
 

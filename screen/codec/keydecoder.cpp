@@ -1,9 +1,9 @@
-#include "screen/keydecoder.h"
+#include "screen/codec/keydecoder.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "screen/keycodes.h"
+#include "screen/codec/keycodes.h"
 
 namespace {
 
