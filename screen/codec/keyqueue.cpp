@@ -35,3 +35,21 @@ std::int64_t earlierDeadline(std::int64_t a, std::int64_t b)
 {
     return a < 0 ? b : b < 0 ? a : std::min(a, b);
 }
+
+bool queueWaitForKey(keyQueue& queue, int timeoutMs, std::int64_t (*now)(), keyReader read)
+{
+    std::int64_t deadline = timeoutMs < 0 ? -1 : now() + timeoutMs;
+    for (bool looked = false;; looked = true) {
+        if (queueReady(queue, now())) {
+            return true;
+        }
+        if (looked && deadline >= 0 && now() >= deadline) {
+            return false;
+        }
+        unsigned char bytes[256];
+        int count = read(earlierDeadline(deadline, queueGiveUpAt(queue)), bytes, sizeof bytes);
+        if (count > 0) {
+            queueBytes(queue, bytes, count, now());
+        }
+    }
+}

@@ -30,3 +30,14 @@ int queueTake(keyQueue& queue);
 
 // The sooner of two deadlines, either of which may be -1 for none.
 std::int64_t earlierDeadline(std::int64_t a, std::int64_t b);
+
+// A backend's way to wait for the terminal's bytes: reads what comes before
+// `dueMs` on the game's clock into `into` and returns how many, 0 when none
+// came in time. It looks once even when `dueMs` has passed.
+using keyReader = int (*)(std::int64_t dueMs, unsigned char* into, int size);
+
+// consoleKeyWaiting for every backend that reads bytes: true when a key code
+// is waiting, reading for at most `timeoutMs` (forever when negative) on the
+// clock `now`. The reader is asked at least once, so a key the terminal
+// already has is found even with no time to wait.
+bool queueWaitForKey(keyQueue& queue, int timeoutMs, std::int64_t (*now)(), keyReader read);

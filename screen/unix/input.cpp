@@ -12,6 +12,26 @@ namespace {
 
 keyQueue keys;
 
+// What the terminal sends before `dueMs`. A resume or a resize met on the way
+// is dealt with here, and the wait goes on.
+int readTerminal(std::int64_t dueMs, unsigned char* into, int size)
+{
+    terminalWait got = waitForTerminal(dueMs, into, size);
+    switch (got.what) {
+    case terminalWait::keys:
+        return got.count;
+    case terminalWait::resumed:
+    case terminalWait::resized:
+        terminalRecover(got.what == terminalWait::resumed);
+        break;
+    case terminalWait::hungUp:
+        terminalLost();
+    case terminalWait::timedOut:
+        break;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool consoleKeyWaiting(int timeoutMs)
@@ -21,32 +41,7 @@ bool consoleKeyWaiting(int timeoutMs)
     }
     windowTellBeforeFirstKey();
     consoleFlush();
-    std::int64_t deadline = timeoutMs < 0 ? -1 : consoleClock() + timeoutMs;
-    // The terminal is looked at once even with no time to wait: a key it
-    // already has is waiting.
-    for (bool looked = false;; looked = true) {
-        if (queueReady(keys, consoleClock())) {
-            return true;
-        }
-        if (looked && deadline >= 0 && consoleClock() >= deadline) {
-            return false;
-        }
-        unsigned char bytes[256];
-        terminalWait got = waitForTerminal(earlierDeadline(deadline, queueGiveUpAt(keys)), bytes, sizeof bytes);
-        switch (got.what) {
-        case terminalWait::keys:
-            queueBytes(keys, bytes, got.count, consoleClock());
-            break;
-        case terminalWait::resumed:
-        case terminalWait::resized:
-            terminalRecover(got.what == terminalWait::resumed);
-            break;
-        case terminalWait::hungUp:
-            terminalLost();
-        case terminalWait::timedOut:
-            break;
-        }
-    }
+    return queueWaitForKey(keys, timeoutMs, consoleClock, readTerminal);
 }
 
 int consoleReadKey()

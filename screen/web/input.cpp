@@ -10,6 +10,19 @@ namespace {
 
 keyQueue keys;
 
+// The keys typed so far, or, when none are, those typed before `dueMs`.
+// Woken early by a key, or by the page being shown again.
+int readPage(std::int64_t dueMs, unsigned char* into, int size)
+{
+    int count = hostTakeKeys(into, size);
+    std::int64_t left = dueMs - consoleClock();
+    if (count == 0 && (dueMs < 0 || left > 0)) {
+        hostWait(dueMs < 0 ? -1 : static_cast<int>(left));
+        count = hostTakeKeys(into, size);
+    }
+    return count;
+}
+
 }  // namespace
 
 bool consoleKeyWaiting(int timeoutMs)
@@ -18,25 +31,7 @@ bool consoleKeyWaiting(int timeoutMs)
         return true;
     }
     consoleFlush();
-    std::int64_t deadline = timeoutMs < 0 ? -1 : consoleClock() + timeoutMs;
-    for (;;) {
-        unsigned char bytes[256];
-        int count = hostTakeKeys(bytes, sizeof bytes);
-        if (count > 0) {
-            queueBytes(keys, bytes, count, consoleClock());
-        }
-        std::int64_t now = consoleClock();
-        if (queueReady(keys, now)) {
-            return true;
-        }
-        if (deadline >= 0 && now >= deadline) {
-            return false;
-        }
-        std::int64_t until = earlierDeadline(deadline, queueGiveUpAt(keys));
-        // Woken early by a key, or by the page being shown again; the loop
-        // looks at the clock afresh either way.
-        hostWait(until < 0 ? -1 : static_cast<int>(until - now));
-    }
+    return queueWaitForKey(keys, timeoutMs, consoleClock, readPage);
 }
 
 int consoleReadKey()
