@@ -1,10 +1,12 @@
 #pragma once
 // The platform seam. Exactly one implementation is linked into each
-// executable: the Unix terminal, the Windows console, or the tests' fake that
-// records what is drawn. They are object libraries, so linking two of them
-// fails with duplicate symbols instead of one silently winning.
+// executable: the Unix terminal (screen/unix/), the Windows console
+// (screen/windows/), the web page's terminal (screen/web/), or the tests'
+// fake that records what is drawn. They are object libraries, so linking two
+// of them fails with duplicate symbols instead of one silently winning.
 //
-// Three calls may wait: consoleClear, consoleKeyWaiting and consoleReadKey.
+// Four calls may wait: consoleOpen (on Unix, up to half a second for a
+// window asked to grow), consoleClear, consoleKeyWaiting and consoleReadKey.
 // The game's clock goes on meanwhile, so a caller keeping time reads
 // consoleClock again after any of them. The others never wait for the
 // player or the window; a write waits only while the terminal takes it in.
