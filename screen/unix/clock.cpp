@@ -1,10 +1,12 @@
+// The game's clock: wall time, less the time the game was suspended.
+
 #include <atomic>
 #include <csignal>
 
 #include <time.h>
 
 #include "screen/console.h"
-#include "screen/unix/terminal_state.h"
+#include "screen/unix/clock.h"
 
 std::int64_t monotonicNowMs()
 {

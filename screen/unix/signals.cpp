@@ -11,11 +11,15 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <utility>
 
 #include <termios.h>
 #include <unistd.h>
 
-#include "screen/unix/terminal_state.h"
+#include "screen/unix/clock.h"
+#include "screen/unix/signals.h"
+#include "screen/unix/tty.h"
+#include "screen/unix/wait.h"
 
 namespace {
 
@@ -84,15 +88,15 @@ void actByDefault(int signal)
 // would stop the game again with SIGTTOU instead of ending it.
 void endOnSignal(int signal)
 {
-    if (terminalHeld == terminalInGameMode && terminalInForeground()) {
+    if (terminalModes == modesOfTheGame && terminalInForeground()) {
         // What the terminal has not taken yet is dropped, so that a
         // terminal that reads nothing cannot hold the way out.
         tcflush(STDOUT_FILENO, TCOFLUSH);
         std::int64_t deadline = monotonicNowMs() + exitWaitMs;
         giveTerminalBack(deadline);
-        windowGiveBack(deadline);
+        giveSizeBack(deadline);
     }
-    terminalHeld = terminalAsFound;
+    terminalModes = modesAsFound;
     actByDefault(signal);
     _exit(128 + signal);  // never reached, unless the signal's default action was to go on
 }
@@ -107,11 +111,11 @@ void endOnSignal(int signal)
 void suspendOnSignal(int)
 {
     int savedErrno = errno;
-    if (terminalHeld == terminalInGameMode) {
+    if (terminalModes == modesOfTheGame) {
         if (terminalInForeground()) {
             giveTerminalBack(monotonicNowMs() + suspendWaitMs);
         }
-        terminalHeld = terminalStopped;
+        terminalModes = modesLentForSuspend;
     }
     clockStopped();
     actByDefault(SIGTSTP);
@@ -125,7 +129,18 @@ void suspendOnSignal(int)
     errno = savedErrno;
 }
 
-void take(int signal, const struct sigaction& action)
+void noteResumed(int)
+{
+    waitNote(terminalWait::resumed);
+}
+
+void noteResized(int)
+{
+    forgetSizeOnResize();
+    waitNote(terminalWait::resized);
+}
+
+void catchSignal(int signal, const struct sigaction& action)
 {
     if (sigaction(signal, nullptr, &foundActions[signal]) != 0 || foundActions[signal].sa_handler == SIG_IGN) {
         return;
@@ -133,9 +148,17 @@ void take(int signal, const struct sigaction& action)
     taken[signal] = sigaction(signal, &action, nullptr) == 0;
 }
 
+void giveBack(int signal)
+{
+    if (taken[signal]) {
+        sigaction(signal, &foundActions[signal], nullptr);
+        taken[signal] = false;
+    }
+}
+
 }  // namespace
 
-void exitSignalsOpen()
+void signalsOpen()
 {
     stack_t alternate{};
     alternate.ss_sp = handlerStack.data();
@@ -151,25 +174,31 @@ void exitSignalsOpen()
     sigemptyset(&ending.sa_mask);
     forEachEnding([&](int s) { sigaddset(&ending.sa_mask, s); });
     sigaddset(&ending.sa_mask, SIGTSTP);
-    forEachEnding([&](int s) { take(s, ending); });
+    forEachEnding([&](int s) { catchSignal(s, ending); });
 
     struct sigaction suspend {};
     suspend.sa_handler = suspendOnSignal;
     suspend.sa_flags = SA_RESTART;
     sigemptyset(&suspend.sa_mask);
-    take(SIGTSTP, suspend);
+    catchSignal(SIGTSTP, suspend);
+
+    // Noted for the wait, which does the work outside any handler; taken
+    // whatever the parent did with them, since the game must repaint after
+    // a resume or a resize all the same.
+    using noted = std::pair<int, void (*)(int)>;
+    for (auto [signal, handler] : {noted{SIGCONT, noteResumed}, noted{SIGWINCH, noteResized}}) {
+        struct sigaction note {};
+        note.sa_handler = handler;
+        note.sa_flags = SA_RESTART;
+        sigemptyset(&note.sa_mask);
+        taken[signal] = sigaction(signal, &note, &foundActions[signal]) == 0;
+    }
 }
 
-void exitSignalsClose()
+void signalsClose()
 {
-    forEachEnding([](int s) {
-        if (taken[s]) {
-            sigaction(s, &foundActions[s], nullptr);
-            taken[s] = false;
-        }
-    });
-    if (taken[SIGTSTP]) {
-        sigaction(SIGTSTP, &foundActions[SIGTSTP], nullptr);
-        taken[SIGTSTP] = false;
-    }
+    forEachEnding(giveBack);
+    giveBack(SIGTSTP);
+    giveBack(SIGCONT);
+    giveBack(SIGWINCH);
 }

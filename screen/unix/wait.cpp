@@ -1,8 +1,8 @@
 // The wait for keys, the tick and the terminal's events, in one place. The
-// SIGCONT and SIGWINCH handlers only set a flag and write a byte to a pipe
-// that the wait watches next to the keyboard; the wait reads the flags on
-// every pass and says what happened, and its callers do the work (modes,
-// repaint) outside any handler.
+// SIGCONT and SIGWINCH handlers (signals.cpp) only note the event here, which
+// writes a byte to a pipe that the wait watches next to the keyboard; the
+// wait reads the notes on every pass and says what happened, and its callers
+// do the work (modes, repaint) outside any handler.
 //
 // select, not poll: macOS's poll does not wait on terminal devices at all (it
 // answers POLLNVAL at once), while select works on a terminal on every Unix.
@@ -10,14 +10,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 
 #include <fcntl.h>
 #include <sys/select.h>
 #include <unistd.h>
 
 #include "screen/console.h"
-#include "screen/unix/terminal_state.h"
 #include "screen/unix/wait.h"
 #include "screen/codec/wait_slice.h"
 
@@ -32,27 +30,6 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 // the start of select would not end that select: no sleep is longer than
 // this then. A signal during the sleep still ends it at once (EINTR).
 constexpr int unwakeableSliceMs = 100;
-
-void wake(std::atomic<bool>& flag)
-{
-    int savedErrno = errno;
-    flag = true;
-    if (wakePipe[1] >= 0) {
-        [[maybe_unused]] ssize_t ignored = write(wakePipe[1], "!", 1);  // a full pipe is awake already
-    }
-    errno = savedErrno;
-}
-
-void noteResumed(int)
-{
-    wake(resumed);
-}
-
-void noteResized(int)
-{
-    windowResized();
-    wake(resized);
-}
 
 // Neither end may block the game (the handler writes to a full pipe, the
 // wait drains an empty one), and neither belongs to a program the game starts.
@@ -81,18 +58,9 @@ bool openWakePipe()
     return true;
 }
 
-void handle(int signal, void (*handler)(int))
-{
-    struct sigaction action {};
-    action.sa_handler = handler;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-}
-
 // What the handlers noted since the last look. A resume comes first: it
 // repaints as a resize would.
-bool eventNoted(terminalWait& noted)
+bool takeNotedEvent(terminalWait& noted)
 {
     char drained[64];
     while (wakePipe[0] >= 0 && read(wakePipe[0], drained, sizeof drained) > 0) {
@@ -116,25 +84,27 @@ timeval duration(int ms)
 
 }  // namespace
 
-void eventsOpen()
+void waitOpen()
 {
     if (wakePipe[0] < 0 && !openWakePipe()) {
         wakePipe[0] = wakePipe[1] = -1;
     }
-    handle(SIGCONT, noteResumed);
-    handle(SIGWINCH, noteResized);
 }
 
-void eventsClose()
+void waitNote(decltype(terminalWait::what) event)
 {
-    signal(SIGCONT, SIG_DFL);
-    signal(SIGWINCH, SIG_DFL);
+    int savedErrno = errno;
+    (event == terminalWait::resumed ? resumed : resized) = true;
+    if (wakePipe[1] >= 0) {
+        [[maybe_unused]] ssize_t ignored = write(wakePipe[1], "!", 1);  // a full pipe is awake already
+    }
+    errno = savedErrno;
 }
 
 terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size)
 {
     terminalWait result{terminalWait::timedOut};
-    if (eventNoted(result)) {
+    if (takeNotedEvent(result)) {
         return result;
     }
     for (bool looked = false;; looked = true) {
@@ -164,7 +134,7 @@ terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size)
         }
         // What changed the screen goes before keys that came with it: a key
         // pressed as the window went too small is dropped.
-        if (eventNoted(result)) {
+        if (takeNotedEvent(result)) {
             return result;
         }
         // A terminal that has gone away reads as readable too: the read

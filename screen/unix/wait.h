@@ -15,3 +15,9 @@ struct terminalWait {
 // once even when the due time has passed. A hang-up is the terminal gone or
 // its input at an end.
 terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size);
+
+// Opens the pipe that wakes the wait; without it the wait sleeps in short
+// slices instead.
+void waitOpen();
+// A resume or a resize for the wait to report. Async-signal-safe.
+void waitNote(decltype(terminalWait::what) event);

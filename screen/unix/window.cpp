@@ -1,24 +1,30 @@
-// The window's size before the game screen is drawn. Most terminals open at
-// 80 x 24, a row short of the game. Where the terminal is known to resize
-// its text area on request, the game asks it for the missing rows and
-// columns before the instructions, and for the old size back on the way
-// out; wherever the window is still too small, a line after the
-// instructions says so before the key press rather than after it.
+// The window's size. The game screen needs 70 x 25 cells, and most terminals
+// open at 80 x 24, a row short. Where the terminal is known to resize its
+// text area on request, the game asks it for the missing rows and columns
+// before the instructions, and for the old size back on the way out;
+// wherever the window is still too small, a line after the instructions
+// says so before the key press rather than after it. Rather than draw a
+// screen that does not fit, the game then says what it needs and waits for
+// the window to grow: before a game, or in the middle of one, which is then
+// suspended, its clock standing still, as it would be stopped.
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include <sys/ioctl.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
 #include "screen/console.h"
 #include "screen/screen.h"
-#include "screen/unix/terminal_state.h"
+#include "screen/ansi/backend.h"
+#include "screen/ansi/renderer.h"
+#include "screen/unix/tty.h"
+#include "screen/unix/wait.h"
+#include "screen/unix/window.h"
 
 namespace {
 
@@ -27,23 +33,13 @@ namespace {
 // keeps its size, and then the game starts after this much.
 constexpr int growWaitMs = 500;
 constexpr int growLookEveryMs = 10;
-
 // How long the size asked for must hold before the wait takes it as kept:
 // urxvt under a window manager that refuses the grow takes it for under a
 // millisecond, then goes back.
 constexpr int growHoldMs = 50;
 
-// What the game asked for and the request that gives the old size back,
-// made before asking, so that a signal handler only compares and writes.
-// The old size goes back only where the game changed it: during the wait,
-// if the window has the size asked for; after it, if the wait ended with
-// that size and no resize came since.
-enum growState : int { notGrown, growing, grownAndKept };
-std::atomic<int> grown{notGrown};
-static_assert(std::atomic<int>::is_always_lock_free);
+bool asked = false;
 int askedColumns = 0, askedRows = 0;
-char giveBackRequest[32];
-std::string_view giveBack;
 bool toldBeforeKey = false;
 
 bool hasAskedSize()
@@ -83,19 +79,6 @@ std::string resizeRequest(int columns, int rows)
 
 }  // namespace
 
-// The size the window-size ioctl reports: the only one to believe, whatever
-// a terminal answers to a query.
-bool windowSize(int& columns, int& rows)
-{
-    winsize size{};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) {
-        return false;
-    }
-    columns = size.ws_col;
-    rows = size.ws_row;
-    return true;
-}
-
 std::string windowTooSmall(int columns, int rows)
 {
     return "needs at least " + std::to_string(screenWidth) + "x" + std::to_string(screenHeight) +
@@ -106,18 +89,14 @@ std::string windowTooSmall(int columns, int rows)
 void windowGrow()
 {
     int columns = 0, rows = 0;
-    if (grown != notGrown || !windowSize(columns, rows) || terminalHasRoom() || !growsOnRequest()) {
+    if (asked || !windowSize(columns, rows) || windowHasRoom() || !growsOnRequest()) {
         return;
     }
-    std::string back = resizeRequest(columns, rows);
-    if (back.size() > sizeof giveBackRequest) {
-        return;
-    }
-    std::copy(back.begin(), back.end(), giveBackRequest);
-    giveBack = std::string_view(giveBackRequest, back.size());
+    asked = true;
     askedColumns = std::max(columns, screenWidth);
     askedRows = std::max(rows, screenHeight);
-    grown = growing;  // from here a signal gives the old size back, should the request be honoured
+    // From here a signal gives the old size back, should the request be honoured.
+    keepSizeToGiveBack(resizeRequest(columns, rows), askedColumns, askedRows);
     writeAll(resizeRequest(askedColumns, askedRows));
     for (int waited = 0, held = 0; waited < growWaitMs && held < growHoldMs; waited += growLookEveryMs) {
         timespec pause{0, growLookEveryMs * 1000000L};
@@ -125,20 +104,7 @@ void windowGrow()
         held = hasAskedSize() ? held + growLookEveryMs : 0;
     }
     // The resize that answered the request has come by now.
-    grown = hasAskedSize() ? grownAndKept : notGrown;
-}
-
-void windowResized()
-{
-    int kept = grownAndKept;
-    grown.compare_exchange_strong(kept, notGrown);
-}
-
-void windowGiveBack(std::int64_t deadlineMs)
-{
-    if (grown.exchange(notGrown) != notGrown && hasAskedSize()) {
-        writeAllBy(giveBack, deadlineMs);
-    }
+    settleSizeToGiveBack(hasAskedSize());
 }
 
 void windowTellBeforeFirstKey()
@@ -148,7 +114,40 @@ void windowTellBeforeFirstKey()
     }
     toldBeforeKey = true;
     int columns = 0, rows = 0;
-    if (windowSize(columns, rows) && !terminalHasRoom()) {
+    if (windowSize(columns, rows) && !windowHasRoom()) {
         consoleWrite(windowTooSmall(columns, rows) + "\n");
     }
+}
+
+bool windowHasRoom()
+{
+    int columns = 0, rows = 0;
+    return !windowSize(columns, rows) || (columns >= screenWidth && rows >= screenHeight);
+}
+
+// Only a resize or a resume ends a wait; Ctrl-C ends the program. Keys
+// pressed meanwhile, read or not, are not the game's.
+bool windowWaitForRoom()
+{
+    int columns = 0, rows = 0;
+    bool waited = false;
+    while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
+        waited = true;
+        terminalMessage(windowTooSmall(columns, rows));
+        unsigned char dropped[256];
+        terminalWait got{};
+        do {
+            got = waitForTerminal(-1, dropped, sizeof dropped);
+        } while (got.what == terminalWait::keys);
+        if (got.what == terminalWait::hungUp) {
+            terminalLost();
+        }
+        if (got.what == terminalWait::resumed) {
+            terminalEnterGameMode();
+        }
+    }
+    if (waited) {
+        tcflush(STDIN_FILENO, TCIFLUSH);
+    }
+    return waited;
 }

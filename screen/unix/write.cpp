@@ -15,7 +15,9 @@
 #include <sys/select.h>
 #include <unistd.h>
 
-#include "screen/unix/terminal_state.h"
+#include "screen/ansi/backend.h"
+#include "screen/unix/clock.h"
+#include "screen/unix/write.h"
 
 namespace {
 
