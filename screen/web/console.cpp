@@ -4,28 +4,14 @@
 #include <cmath>
 
 #include "screen/console.h"
-#include "screen/ansi/backend.h"
 #include "screen/ansi/renderer.h"
 #include "screen/web/host.h"
-
-bool terminalUtf8 = true;
-
-void writeAll(std::string_view bytes)
-{
-    if (!bytes.empty()) {
-        hostWrite(bytes.data(), static_cast<int>(bytes.size()));
-    }
-}
 
 // The page's terminal is 80 x 25 and does not change size.
 void consoleClear()
 {
     ansiClear();
 }
-
-// The page has no shell to give the terminal back to, so what the screen
-// shows on the way out does not matter.
-void terminalNowShows(terminalShowing) {}
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <emscripten.h>
 
+#include "screen/ansi/backend.h"
 #include "screen/web/host.h"
 
 // xterm.js may keep the data for a while before it parses it, so it gets its
@@ -35,3 +36,16 @@ EM_JS(double, hostClock, (), {
 EM_JS(void, hostEnded, (), {
     Module.tenfallHost.ended();
 });
+
+// The renderer's backend: the page's terminal shows UTF-8, and has no shell
+// to give it back to, so what the screen shows on the way out does not matter.
+bool terminalUtf8 = true;
+
+void writeAll(std::string_view bytes)
+{
+    if (!bytes.empty()) {
+        hostWrite(bytes.data(), static_cast<int>(bytes.size()));
+    }
+}
+
+void terminalNowShows(terminalShowing) {}
