@@ -54,50 +54,20 @@ volatile sig_atomic_t showing = showingTextAtLineStart;  // a program starts on 
 
 constexpr std::string_view ownColours = "\x1b[0m";
 
-// Text made at compile time: a signal handler may not build anything.
-struct fixedText {
-    std::array<char, 32> bytes{};
-    size_t size = 0;
-    constexpr void add(std::string_view text)
-    {
-        for (char c : text) {
-            bytes[size++] = c;
-        }
-    }
-    constexpr void add(int n)
-    {
-        if (n >= 10) {
-            add(n / 10);
-        }
-        bytes[size++] = static_cast<char>('0' + n % 10);
-    }
-    constexpr std::string_view view() const { return {bytes.data(), size}; }
-};
-
-// Colours back, then a fresh line under the game screen's last row.
-constexpr fixedText belowTheGame = [] {
-    fixedText text;
-    text.add(ownColours);
-    text.add("\x1b[");
-    text.add(screenHeight);
-    text.add(";1H\r\n");
-    return text;
-}();
-
-constexpr fixedText onAFreshLine = [] {
-    fixedText text;
-    text.add(ownColours);
-    text.add("\r\n");
-    return text;
-}();
+// Colours back, then a fresh line under the game screen's last row, or
+// under the running text. Made beforehand: a signal handler may not build
+// anything.
+constexpr std::string_view belowTheGame = "\x1b[0m\x1b[25;1H\r\n";
+static_assert(screenHeight == 25, "belowTheGame moves to the game screen's last row");
+constexpr std::string_view onAFreshLine = "\x1b[0m\r\n";
 
 std::string_view restoreSequence()
 {
     switch (showing) {
     case showingGameScreen:
-        return belowTheGame.view();
+        return belowTheGame;
     case showingTextMidLine:
-        return onAFreshLine.view();
+        return onAFreshLine;
     default:
         return ownColours;
     }
