@@ -36,8 +36,8 @@ void consoleFlush();  // everything written so far is on the screen
 // suspends it, clock included, until it is large enough.
 bool consoleKeyWaiting(int timeoutMs);
 // One key code, 0 to 255, waiting for it if need be. Extended keys arrive as
-// two codes: keyExtended and then the key's own (screen/keycodes.h).
+// two codes: keyExtended and then the key's own (screen/codec/keycodes.h).
 int consoleReadKey();
 
-// Milliseconds of wall time since the program started.
+// Milliseconds since the program started, less the time it was suspended.
 std::int64_t consoleClock();

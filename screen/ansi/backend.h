@@ -1,7 +1,6 @@
 #pragma once
 // What the ANSI renderer (renderer.h) needs from the backend under it: the
-// Unix terminal, the web page's terminal, or the tests' capture. Each
-// defines these; the renderer calls nothing else of theirs.
+// Unix terminal, the web page's terminal, or the tests' capture.
 
 #include <string_view>
 
@@ -12,8 +11,6 @@ extern bool terminalUtf8;
 void writeAll(std::string_view bytes);
 
 // What the screen shows, for the way out to leave the cursor on a line of
-// its own: the game screen, or running text (the instructions, a message)
-// that stands at the start of a line or in it. Cheap enough for every
-// character.
+// its own. Told on every change; cheap enough for every character.
 enum terminalShowing : int { showingGameScreen, showingTextAtLineStart, showingTextMidLine };
 void terminalNowShows(terminalShowing what);

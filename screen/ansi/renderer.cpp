@@ -1,10 +1,8 @@
-// Output to an ANSI terminal. The game's drawing goes into a record of what
-// the screen should show; only when the game is about to wait does the
-// output compare it with a record of what the terminal shows and send the
-// difference, in one write. Whatever the game drew and then drew over
-// before that (a column blanked and built up again, a bracket erased and
-// drawn back) costs nothing, cells are sent in screen order, and the cursor
-// gets there by the shortest sequence that does it.
+// The game's drawing goes into a record of what the screen should show;
+// only when the game is about to wait is it compared with a record of what
+// the terminal shows, and the difference sent in one write. What was drawn
+// and drawn over before then costs nothing, cells go in screen order, and
+// the cursor gets there by the shortest sequence that does it.
 
 #include <array>
 #include <string>
@@ -23,8 +21,7 @@ struct terminalOutput {
     std::string buffer;
     grid wanted;             // what the game has drawn
     grid shown;              // what the terminal shows, once `buffer` is written
-    // Rows where `wanted` may differ from `shown`: a flush looks at those only,
-    // as most flushes follow a change to a few rows.
+    // Rows where `wanted` may differ from `shown`: a flush looks at those only.
     std::array<bool, screenHeight> rowChanged{};
     bool gridKnown = false;  // since the first clear, `shown` is what the screen shows
     bool gameDrawn = false;  // a clear has been, so `wanted` holds a game screen
@@ -36,10 +33,7 @@ struct terminalOutput {
 
 terminalOutput out;
 
-std::string number(int n)
-{
-    return std::to_string(n);
-}
+using std::to_string;
 
 // From the terminal's cursor to column x of its own row, or "" when it is
 // there. Going right may mean writing again the cells in between, when they
@@ -51,10 +45,10 @@ std::string alongRow(int from, int to, int row)
     }
     if (to < from) {
         int n = from - to;
-        return n <= 3 ? std::string(static_cast<size_t>(n), '\b') : "\x1b[" + number(n) + "D";
+        return n <= 3 ? std::string(static_cast<size_t>(n), '\b') : "\x1b[" + to_string(n) + "D";
     }
     int n = to - from;
-    std::string skip = n == 1 ? "\x1b[C" : "\x1b[" + number(n) + "C";
+    std::string skip = n == 1 ? "\x1b[C" : "\x1b[" + to_string(n) + "C";
     std::string again;
     for (int x = from; x < to && again.size() < skip.size(); ++x) {
         const glyph& cell = out.shown[row][x];
@@ -76,17 +70,16 @@ void moveTo(int x, int y)
     if (out.terminalX == x && out.terminalY == y) {
         return;
     }
-    std::string move = x == 0 ? "\x1b[" + number(y + 1) + "H" : "\x1b[" + number(y + 1) + ";" + number(x + 1) + "H";
+    std::string move = x == 0 ? "\x1b[" + to_string(y + 1) + "H" : "\x1b[" + to_string(y + 1) + ";" + to_string(x + 1) + "H";
     if (out.terminalY != unknown) {
         int down = y - out.terminalY;
-        // Index (ESC D) steps down a row and keeps the column; it would
-        // scroll only from the terminal's last row, which is below the game:
-        // game mode makes the scroll region the whole window.
+        // Index (ESC D) keeps the column; it scrolls only from the window's
+        // last row, below the game, as the scroll region is the whole window.
         std::string vertical = down == 0 ? ""
                                : down == 1  ? "\x1b" "D"
-                               : down > 0   ? "\x1b[" + number(down) + "B"
+                               : down > 0   ? "\x1b[" + to_string(down) + "B"
                                : down == -1 ? "\x1b[A"
-                                            : "\x1b[" + number(-down) + "A";
+                                            : "\x1b[" + to_string(-down) + "A";
         if (out.terminalX != unknown) {
             move = shortest(move, vertical + alongRow(out.terminalX, x, y));
         }
@@ -105,8 +98,6 @@ void syncColour(int attribute)
     }
 }
 
-// Sends every cell whose record differs from what the terminal shows, row
-// by row from the top left.
 void sendChanges()
 {
     if (!out.gridKnown) {
@@ -132,11 +123,9 @@ void sendChanges()
     }
 }
 
-// Text before the first clear (the instructions) or after a message of the
-// terminal layer's own: it runs on from wherever the terminal's cursor is,
-// in order with what was written before it, and in the terminal's own
-// colours, so that it reads as well on a light theme as on a dark one. The
-// game's colours start with the game screen.
+// Text before the first clear (the instructions) or after a message runs on
+// from the terminal's cursor, in the terminal's own colours, so that it
+// reads on a light theme as on a dark one.
 void writeRunningText(char ch)
 {
     out.buffer += glyphText(ch, terminalUtf8);
@@ -156,11 +145,9 @@ void consoleColor(int attribute)
     out.attribute = attribute;
 }
 
-// Once the game screen is drawn, text outside its 70 x 25 cells is dropped
-// and a newline only moves on to the next row: the window may be no larger
-// than the game, and a terminal holds the cursor at its edge, so such text
-// would land on the game's own cells, and a newline on the last row would
-// scroll the whole screen.
+// Once the game screen is drawn, text outside its cells is dropped and a
+// newline only moves to the next row: in a window no larger than the game,
+// such text would land on the game's cells, and a newline scroll them.
 void consoleWrite(std::string_view text)
 {
     for (char ch : text) {
@@ -181,11 +168,10 @@ void consoleWrite(std::string_view text)
 
 namespace {
 
-// Cleared with a black background whatever the terminal's theme, since the
-// whole game is drawn on black. Not every terminal fills erased cells with
-// the current background (GNU screen as it comes does not, whatever TERM it
-// announces), so the cleared cells are taken to match no record and the next
-// flush sends every one of them, blanks as black spaces too.
+// Cleared on black, the game's background. Not every terminal fills erased
+// cells with the current background (GNU screen as it comes does not,
+// whatever TERM it announces), so the next flush sends every cleared cell,
+// blanks as black spaces too.
 void clearTerminal()
 {
     syncColour(white);
@@ -211,7 +197,6 @@ void ansiClear()
     out.x = out.y = 0;
 }
 
-
 void consoleFlush()
 {
     sendChanges();
@@ -232,8 +217,6 @@ void terminalRepaint()
     if (!out.gameDrawn) {
         return;
     }
-    // The terminal is taken to show nothing we know of: clear it, and the
-    // next flush sends every cell that is not blank.
     out.gridKnown = true;
     terminalNowShows(showingGameScreen);
     out.terminalAttribute = unknown;

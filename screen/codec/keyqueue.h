@@ -14,23 +14,6 @@ struct keyQueue {
     std::int64_t lastByteAt = 0;  // clock reading when the decoder last got a byte
 };
 
-// Decodes `count` bytes that came at clock reading `now`.
-void queueBytes(keyQueue& queue, const unsigned char* bytes, int count, std::int64_t now);
-
-// When the decoder gives up waiting for the rest of what it holds; -1 when
-// it holds nothing.
-std::int64_t queueGiveUpAt(const keyQueue& queue);
-
-// Ends a sequence whose rest is overdue at `now` (a lone ESC becomes a key).
-// True when a code is waiting afterwards.
-bool queueReady(keyQueue& queue, std::int64_t now);
-
-// The next code, taken off the queue; only when one is waiting.
-int queueTake(keyQueue& queue);
-
-// The sooner of two deadlines, either of which may be -1 for none.
-std::int64_t earlierDeadline(std::int64_t a, std::int64_t b);
-
 // A backend's way to wait for the terminal's bytes: reads what comes before
 // `dueMs` on the game's clock into `into` and returns how many, 0 when none
 // came in time. It looks once even when `dueMs` has passed.
@@ -39,5 +22,9 @@ using keyReader = int (*)(std::int64_t dueMs, unsigned char* into, int size);
 // consoleKeyWaiting for every backend that reads bytes: true when a key code
 // is waiting, reading for at most `timeoutMs` (forever when negative) on the
 // clock `now`. The reader is asked at least once, so a key the terminal
-// already has is found even with no time to wait.
+// already has is found even with no time to wait. A sequence whose rest is
+// overdue is ended meanwhile: a lone ESC becomes a key.
 bool queueWaitForKey(keyQueue& queue, int timeoutMs, std::int64_t (*now)(), keyReader read);
+
+// The next code, taken off the queue; only when one is waiting.
+int queueTake(keyQueue& queue);

@@ -21,22 +21,16 @@ namespace {
 // while the game sleeps waiting for a key.
 const std::int64_t startMs = monotonicNowMs();
 
-// The game is suspended while it is stopped (the suspend handler) or while
-// the window is too small to show it (room.cpp); a Ctrl-Z may come during
-// the second, so suspends nest and the clock stands still from the first
-// stop to the last continue. Lock-free atomics are safe to touch from the
-// handler.
+// Suspends nest (a Ctrl-Z may come while the window is too small): the
+// clock stands still from the first stop to the last continue.
 std::atomic<int> suspends{0};
 std::atomic<std::int64_t> stoppedAt{0};
 std::atomic<std::int64_t> stoppedFor{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 static_assert(std::atomic<std::int64_t>::is_always_lock_free);
 
-// The main thread's suspend (a window too small) and Ctrl-Z's handler both
-// count here. A Ctrl-Z that came between the count and the times would lose
-// a suspend or count one twice, so it waits for the count and the times to
-// agree: blocking it is async-signal-safe, and inside its own handler it is
-// blocked already.
+// A Ctrl-Z between the count and the times would lose a suspend or count
+// one twice, so it waits; inside its own handler it is blocked already.
 sigset_t holdSuspend()
 {
     sigset_t suspend, was;
@@ -66,8 +60,8 @@ void clockContinued()
     sigprocmask(SIG_SETMASK, &was, nullptr);
 }
 
-// A game suspended takes up where it was when it goes on, instead of
-// finding its next tick long overdue. Read as one, as the suspends count.
+// A game suspended takes up where it was, instead of finding its next tick
+// long overdue.
 std::int64_t consoleClock()
 {
     sigset_t was = holdSuspend();

@@ -1,7 +1,6 @@
-// Keys from the terminal: wait (wait.cpp) for at most the time asked, decode
-// what has come into the game's key codes, and hand them out one at a time.
-// A resume or a resize met on the way is dealt with here and the wait goes
-// on: the caller only ever hears of keys or of its time running out.
+// Keys from the terminal, decoded and handed out one at a time. A resume or
+// a resize met on the way is dealt with here and the wait goes on: the
+// caller only ever hears of keys or of its time running out.
 
 #include "screen/console.h"
 #include "screen/codec/keyqueue.h"
@@ -16,11 +15,9 @@ namespace {
 
 keyQueue keys;
 
-// After a resume (game mode again) or a resize: the game screen repainted,
-// once the window holds it; until then the game is suspended, the message
-// of the wait for room showing and the clock standing still. Before the
-// first game the screen holds plain text that any window wraps; the wait
-// before a game looks at the size itself.
+// After a resume or a resize, the game screen is repainted once the window
+// holds it; until then the game is suspended. Before the first game the
+// screen holds plain text that any window wraps.
 void recover(bool resumed)
 {
     if (resumed) {
@@ -36,30 +33,21 @@ void recover(bool resumed)
         }
         clockContinued();
     }
-    // The terminal's content is lost after a resume, and may be garbled by
-    // a resize.
     terminalRepaint();
     consoleFlush();
 }
 
-// What the terminal sends before `dueMs`. A resume or a resize met on the way
-// is dealt with here, and the wait goes on.
+// What the terminal sends before `dueMs`.
 int readTerminal(std::int64_t dueMs, unsigned char* into, int size)
 {
     terminalWait got = waitForTerminal(dueMs, into, size);
-    switch (got.what) {
-    case terminalWait::keys:
-        return got.count;
-    case terminalWait::resumed:
-    case terminalWait::resized:
-        recover(got.what == terminalWait::resumed);
-        break;
-    case terminalWait::hungUp:
+    if (got.what == terminalWait::hungUp) {
         terminalLost();
-    case terminalWait::timedOut:
-        break;
     }
-    return 0;
+    if (got.what == terminalWait::resumed || got.what == terminalWait::resized) {
+        recover(got.what == terminalWait::resumed);
+    }
+    return got.what == terminalWait::keys ? got.count : 0;
 }
 
 }  // namespace

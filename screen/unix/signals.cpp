@@ -1,12 +1,8 @@
-// The signals that end the game or suspend it. Every one gives the terminal
-// back first, when the game has it, and then does what the signal does by
-// default, so that the parent sees what happened: a shell loop stops on
-// Ctrl-C, $? says 128 + n, a crash leaves its core, and Ctrl-Z stops the
-// game only where a shell can continue it.
-//
-// Handlers call only async-signal-safe functions: tcgetpgrp, getpgrp,
-// tcflush, tcsetattr, select, write, ioctl (the window's size), clock_gettime,
-// sigaction, sigprocmask, raise, _exit.
+// Every signal that ends or suspends the game gives the terminal back first,
+// when the game has it, then does what it does by default, so that the
+// parent sees what happened: a shell loop stops on Ctrl-C, $? says 128 + n,
+// a crash leaves its core, Ctrl-Z stops the game where a shell can continue
+// it. Handlers call only async-signal-safe functions.
 
 #include <array>
 #include <cerrno>
@@ -68,13 +64,20 @@ void forEachEnding(F f)
 #endif
 }
 
+struct sigaction actionOf(void (*handler)(int), int flags)
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    action.sa_flags = flags;
+    sigemptyset(&action.sa_mask);
+    return action;
+}
+
 // The signal's own action, unblocked: the process ends by it (or stops),
 // unless the kernel discards it. Returns only then.
 void actByDefault(int signal)
 {
-    struct sigaction byDefault {};
-    byDefault.sa_handler = SIG_DFL;
-    sigemptyset(&byDefault.sa_mask);
+    struct sigaction byDefault = actionOf(SIG_DFL, 0);
     sigaction(signal, &byDefault, nullptr);
     sigset_t just;
     sigemptyset(&just);
@@ -102,12 +105,10 @@ void endOnSignal(int signal)
 }
 
 // Ctrl-Z: the shell gets the terminal as it was, then the default SIGTSTP
-// stops the game. For a process group with no job-control shell above it
-// (a game started straight from a terminal emulator, over ssh -t, or by a
+// stops the game. With no job-control shell above it (xterm -e, ssh -t, a
 // program in a pty) the kernel discards it, since nothing could continue
-// the game; raise then returns at once and the game plays on. Either way
-// the wait is told of a resume (its SIGCONT handler), and takes the
-// terminal again.
+// the game, and the game plays on. Either way the wait hears of a resume
+// and takes the terminal again.
 void suspendOnSignal(int)
 {
     int savedErrno = errno;
@@ -120,10 +121,7 @@ void suspendOnSignal(int)
     clockStopped();
     actByDefault(SIGTSTP);
     clockContinued();
-    struct sigaction again {};
-    again.sa_handler = suspendOnSignal;
-    again.sa_flags = SA_RESTART;
-    sigemptyset(&again.sa_mask);
+    struct sigaction again = actionOf(suspendOnSignal, SA_RESTART);
     sigaction(SIGTSTP, &again, nullptr);
     raise(SIGCONT);
     errno = savedErrno;
@@ -168,29 +166,19 @@ void signalsOpen()
     // One way out at a time: the others wait for it (and find the game
     // gone). A suspend does not block them: a game stopped and sent SIGTERM
     // must end from inside the suspend.
-    struct sigaction ending {};
-    ending.sa_handler = endOnSignal;
-    ending.sa_flags = SA_ONSTACK;
-    sigemptyset(&ending.sa_mask);
+    struct sigaction ending = actionOf(endOnSignal, SA_ONSTACK);
     forEachEnding([&](int s) { sigaddset(&ending.sa_mask, s); });
     sigaddset(&ending.sa_mask, SIGTSTP);
     forEachEnding([&](int s) { catchSignal(s, ending); });
 
-    struct sigaction suspend {};
-    suspend.sa_handler = suspendOnSignal;
-    suspend.sa_flags = SA_RESTART;
-    sigemptyset(&suspend.sa_mask);
-    catchSignal(SIGTSTP, suspend);
+    catchSignal(SIGTSTP, actionOf(suspendOnSignal, SA_RESTART));
 
     // Noted for the wait, which does the work outside any handler; taken
     // whatever the parent did with them, since the game must repaint after
     // a resume or a resize all the same.
     using noted = std::pair<int, void (*)(int)>;
     for (auto [signal, handler] : {noted{SIGCONT, noteResumed}, noted{SIGWINCH, noteResized}}) {
-        struct sigaction note {};
-        note.sa_handler = handler;
-        note.sa_flags = SA_RESTART;
-        sigemptyset(&note.sa_mask);
+        struct sigaction note = actionOf(handler, SA_RESTART);
         taken[signal] = sigaction(signal, &note, &foundActions[signal]) == 0;
     }
 }

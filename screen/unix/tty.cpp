@@ -1,8 +1,6 @@
-// Terminal modes: game mode, taken on open and on every resume, and given
-// back on every way out. Game mode turns off line buffering and echo but
-// leaves signals on, so Ctrl-C and Ctrl-Z still work (signals.cpp). The
-// way back also leaves the terminal in its own colours with the cursor on a
-// line of its own, and the window at the size it had.
+// Game mode, taken on open and on every resume, and given back on every way
+// out with the colours, a fresh line and the window's size. Signals stay
+// on in game mode, so Ctrl-C and Ctrl-Z still work (signals.cpp).
 
 #include <algorithm>
 #include <array>
@@ -28,35 +26,26 @@ std::atomic<int> terminalModes{modesAsFound};
 
 namespace {
 
-// Written only while no handler reads them: before terminalModes says game
-// mode, or while it says lent for a suspend.
+// Written only while no handler reads them.
 termios givenModes{};
 termios gameModes{};
 
-// What the drawing depends on, whatever a program before left behind: a
-// scroll region (the output moves down with ESC D, which scrolls on the
-// region's bottom margin), origin mode (cursor moves counted from the
-// region's top), insert mode, and autowrap, on, for running text that is
-// wider than the window. Setting the region and origin mode homes the
-// cursor, so it is saved and restored around them: the instructions run on
-// from where the shell left it. Where restoring the cursor brings origin
-// mode back, the whole window is its region, so cursor moves count from the
-// top left all the same. Then what would send reports for clicks, focus or
-// pastes, reverse-screen mode, a shifted or redefined character set (the
-// instructions would come out as line drawing) and every text attribute:
-// the game's colours set only the colours, and the instructions keep the
-// terminal's own. One mode a sequence: not every terminal takes a list.
+// What the drawing depends on, whatever a program before left behind: no
+// scroll region (ESC D scrolls on its bottom margin) nor origin mode, saved
+// and restored around the cursor they home, so the instructions run on from
+// the shell's line; no insert mode; autowrap for running text. Then no
+// reports of clicks, focus or pastes, no reverse screen, the plain character
+// sets (a shifted line-drawing set garbles the instructions) and no text
+// attributes, as the game sets only colours. One mode a sequence: not every
+// terminal takes a list.
 constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\x1b[4l\x1b[?7h"
     "\x1b[?1000l\x1b[?1002l\x1b[?1003l\x1b[?1005l\x1b[?1006l\x1b[?1015l\x1b[?1004l\x1b[?2004l\x1b[?5l"
     "\x0f\x1b(B\x1b)B\x1b[0m";
 
 volatile sig_atomic_t showing = showingTextAtLineStart;  // a program starts on a fresh line
 
-constexpr std::string_view ownColours = "\x1b[0m";
-
-// Colours back, then a fresh line under the game screen's last row, or
-// under the running text. Made beforehand: a signal handler may not build
-// anything.
+// Colours back, then a fresh line under the game screen or the running
+// text. Made beforehand: a signal handler may not build anything.
 constexpr std::string_view belowTheGame = "\x1b[0m\x1b[25;1H\r\n";
 static_assert(screenHeight == 25, "belowTheGame moves to the game screen's last row");
 constexpr std::string_view onAFreshLine = "\x1b[0m\r\n";
@@ -69,24 +58,20 @@ std::string_view restoreSequence()
     case showingTextMidLine:
         return onAFreshLine;
     default:
-        return ownColours;
+        return "\x1b[0m";
     }
 }
 
 // The request for the old size, made before the game asks, so that a
-// signal handler only compares and writes. The old size goes back only
-// where the game changed it: during the wait for the grow, if the window
-// has the size asked for; after it, if the wait ended with that size and no
-// resize came since.
+// signal handler only compares and writes.
 enum sizeState : int { notGrown, growing, grownAndKept };
 std::atomic<int> sizeToGiveBack{notGrown};
 int askedColumns = 0, askedRows = 0;
 std::array<char, 32> sizeRequest;
 size_t sizeRequestLength = 0;
 
-// No signal but SIGTTOU and SIGTTIN (a game in the background is stopped
-// as the kernel means) lands between reading the modes to give back, or
-// taking game mode, and terminalModes saying so.
+// No signal lands between reading or taking the modes and terminalModes
+// saying so, but SIGTTOU and SIGTTIN, which stop a game in the background.
 sigset_t holdSignals()
 {
     sigset_t held, was;
@@ -119,9 +104,8 @@ bool terminalUsable()
     return true;
 }
 
-// What the player set (stty intr, say) holds in the game too. Every flag
-// that would change a byte on its way in or out is off; newlines in running
-// text still start a line.
+// What the player set (stty intr, say) holds in the game too. No flag
+// changes a byte on its way in or out, but newlines still start a line.
 bool terminalReadModes()
 {
     termios now{};
@@ -170,10 +154,9 @@ void terminalEnterGameMode()
         return;  // closed, or not yet open: nothing to take again
     }
     if (held == modesLentForSuspend) {
-        // Continued in the background (bg, or a SIGCONT from outside): the
-        // terminal is the shell's until the game's process group has it
-        // again. A shell that watches only a wrapper sends no SIGCONT on fg,
-        // so a short sleep looks again; a SIGCONT cuts it short.
+        // Continued in the background, the terminal is the shell's until the
+        // game's group has it. A shell that watches only a wrapper sends no
+        // SIGCONT on fg, so a short sleep looks again.
         clockStopped();
         for (;;) {
             sigset_t was = holdSignals();
@@ -203,15 +186,11 @@ void giveTerminalBack(std::int64_t deadlineMs)
 {
     // The modes first: they cannot wait on a terminal that takes nothing.
     tcsetattr(STDIN_FILENO, TCSANOW, &givenModes);
-    if (deadlineMs < 0) {
-        writeAll(restoreSequence());
-    } else {
-        writeAllBy(restoreSequence(), deadlineMs);
-    }
+    writeAllBy(restoreSequence(), deadlineMs);
 }
 
-// What the terminal has not taken is dropped, and the way back is bounded.
-// The signals wait meanwhile and after: the game is gone before they land.
+// What the terminal has not taken is dropped, and the signals wait until the
+// game is gone.
 void terminalLost()
 {
     sigset_t all;
@@ -227,8 +206,7 @@ void terminalLost()
     _exit(128 + SIGHUP);
 }
 
-// The size the window-size ioctl reports: the only one to believe, whatever
-// a terminal answers to a query.
+// The only size to believe, whatever a terminal answers to a query.
 bool windowSize(int& columns, int& rows)
 {
     winsize size{};

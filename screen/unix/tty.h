@@ -1,13 +1,13 @@
 #pragma once
-// The terminal's modes, and what gives them back: every way out, and every
-// suspend, comes through here. Whatever a signal handler does to the
+// The terminal's modes, and what gives them back: every way out and every
+// suspend comes through here, and whatever a signal handler does to the
 // terminal is in tty.cpp.
 
 #include <atomic>
 #include <cstdint>
 #include <string_view>
 
-// Who has the terminal's modes. Signal handlers read it to know whether
+// Who has the terminal's modes, for the signal handlers to know whether
 // there is anything to give back.
 enum terminalModesHolder : int {
     modesAsFound,         // its own modes: before open and after close
@@ -27,33 +27,27 @@ bool terminalUsable();
 // The modes as they are now become the ones to give back, and game mode is
 // built from them. False when they cannot be read.
 bool terminalReadModes();
-// Game mode, and what the drawing depends on, taken from the modes read.
 void terminalTakeGameMode();
-// Takes the terminal again after a resume, or after a suspend that no shell
-// could carry out: the modes it has now become the ones to give back. Not
-// for signal handlers.
+// After a resume, or a suspend that no shell carried out: the modes the
+// terminal has now become the ones to give back. Not for signal handlers.
 void terminalEnterGameMode();
 
-// Whether the game's process group has the terminal (a job in the
-// background must not change its modes).
+// Whether the game's process group has the terminal: one in the background
+// must not change its modes.
 bool terminalInForeground();
-// Gives the terminal its modes and colours back and puts the cursor on a
-// fresh line, giving up on what it has not taken by `deadlineMs` (negative:
-// no limit). Async-signal-safe.
+// The modes and colours back and the cursor on a fresh line, giving up on
+// what the terminal has not taken by `deadlineMs` (none when negative).
 void giveTerminalBack(std::int64_t deadlineMs);
-// The terminal went away or its input ended: give it back within the way
-// out's bound, and leave.
+// The terminal went away or its input ended: give it back and leave.
 [[noreturn]] void terminalLost();
 
-// The window's size in character cells, as the window-size ioctl reports
-// it; false when it cannot be told. Async-signal-safe.
+// The window's size in cells, from the window-size ioctl; false when it
+// cannot be told.
 bool windowSize(int& columns, int& rows);
-// The request that gives the window its old size back: kept while the game
-// waits for the window to take `columns` x `rows`, the size it asked for;
-// settled when the wait ends, kept or not; forgotten when the player
-// resizes the window after that (from the SIGWINCH handler). Written on the
-// way out, within `deadlineMs`, while the window still has the size asked
-// for. All async-signal-safe; giving back does nothing the second time.
+// The request for the window's old size: kept while the game waits for the
+// `columns` x `rows` it asked for, settled when the wait ends, forgotten
+// when the player resizes after that. Written on the way out while the
+// window has the size asked for, once.
 void keepSizeToGiveBack(std::string_view request, int columns, int rows);
 void settleSizeToGiveBack(bool kept);
 void forgetSizeOnResize();

@@ -1,11 +1,8 @@
 // The wait for keys, the tick and the terminal's events, in one place. The
-// SIGCONT and SIGWINCH handlers (signals.cpp) only note the event here, which
-// writes a byte to a pipe that the wait watches next to the keyboard; the
-// wait reads the notes on every pass and says what happened, and its callers
-// do the work (modes, repaint) outside any handler.
-//
-// select, not poll: macOS's poll does not wait on terminal devices at all (it
-// answers POLLNVAL at once), while select works on a terminal on every Unix.
+// SIGCONT and SIGWINCH handlers only note the event here, with a byte to a
+// pipe that the wait watches next to the keyboard; the wait says what
+// happened, and its callers do the work outside any handler. select, not
+// poll: macOS's poll answers POLLNVAL for a terminal at once.
 
 #include <algorithm>
 #include <atomic>
@@ -40,22 +37,17 @@ bool openWakePipe()
     if (pipe(wakePipe) != 0) {
         return false;
     }
-    if (wakePipe[0] >= FD_SETSIZE || wakePipe[1] >= FD_SETSIZE) {
+    bool usable = wakePipe[0] < FD_SETSIZE && wakePipe[1] < FD_SETSIZE;
+    for (int fd : wakePipe) {
+        int status = fcntl(fd, F_GETFL), descriptor = fcntl(fd, F_GETFD);
+        usable = usable && status >= 0 && descriptor >= 0 && fcntl(fd, F_SETFL, status | O_NONBLOCK) == 0 &&
+                 fcntl(fd, F_SETFD, descriptor | FD_CLOEXEC) == 0;
+    }
+    if (!usable) {
         close(wakePipe[0]);
         close(wakePipe[1]);
-        return false;
     }
-    for (int fd : wakePipe) {
-        int status = fcntl(fd, F_GETFL);
-        int descriptor = fcntl(fd, F_GETFD);
-        if (status < 0 || descriptor < 0 || fcntl(fd, F_SETFL, status | O_NONBLOCK) != 0 ||
-            fcntl(fd, F_SETFD, descriptor | FD_CLOEXEC) != 0) {
-            close(wakePipe[0]);
-            close(wakePipe[1]);
-            return false;
-        }
-    }
-    return true;
+    return usable;
 }
 
 // What the handlers noted since the last look. A resume comes first: it
@@ -72,14 +64,6 @@ bool takeNotedEvent(terminalWait& noted)
         return true;
     }
     return false;
-}
-
-timeval duration(int ms)
-{
-    timeval t{};
-    t.tv_sec = ms / 1000;
-    t.tv_usec = static_cast<suseconds_t>(ms % 1000) * 1000;
-    return t;
 }
 
 }  // namespace
@@ -126,7 +110,8 @@ terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size)
         if (events >= 0) {
             FD_SET(events, &readable);
         }
-        timeval limit = duration(std::max(sleepMs, 0));
+        int ms = std::max(sleepMs, 0);
+        timeval limit{ms / 1000, static_cast<suseconds_t>(ms % 1000) * 1000};
         int ready = select(std::max(STDIN_FILENO, events) + 1, &readable, nullptr, nullptr, sleepMs < 0 ? nullptr : &limit);
         if (ready < 0 && errno != EINTR) {
             result.what = terminalWait::hungUp;

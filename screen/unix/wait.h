@@ -9,15 +9,13 @@ struct terminalWait {
     int count = 0;  // bytes read, for keys
 };
 
-// Waits until the terminal has bytes, consoleClock() reaches `dueMs`
-// (never when negative), or the game was resumed or its window resized,
-// whichever comes first. Keys' bytes land in `into`. Looks at the terminal
-// once even when the due time has passed. A hang-up is the terminal gone or
-// its input at an end.
+// Waits until the terminal has bytes (into `into`), consoleClock() reaches
+// `dueMs` (never when negative), or the game was resumed or its window
+// resized. Looks at the terminal once even when the due time has passed. A
+// hang-up is the terminal gone or its input at an end.
 terminalWait waitForTerminal(std::int64_t dueMs, unsigned char* into, int size);
 
-// Opens the pipe that wakes the wait; without it the wait sleeps in short
-// slices instead.
+// Opens the pipe that wakes the wait, which sleeps in short slices without.
 void waitOpen();
 // A resume or a resize for the wait to report. Async-signal-safe.
 void waitNote(decltype(terminalWait::what) event);

@@ -1,12 +1,9 @@
-// The window's size. The game screen needs 70 x 25 cells, and most terminals
-// open at 80 x 24, a row short. Where the terminal is known to resize its
-// text area on request, the game asks it for the missing rows and columns
-// before the instructions, and for the old size back on the way out;
-// wherever the window is still too small, a line after the instructions
-// says so before the key press rather than after it. Rather than draw a
-// screen that does not fit, the game then says what it needs and waits for
-// the window to grow: before a game, or in the middle of one, which is then
-// suspended, its clock standing still, as it would be stopped.
+// The game screen needs 70 x 25 cells, and most terminals open at 80 x 24.
+// Where the terminal is known to resize on request, the game asks for the
+// missing rows and columns before the instructions. Wherever the window is
+// still too small, a line after the instructions says so, and rather than
+// draw a screen that does not fit, the game waits for the window to grow:
+// before a game, or in one, which is then suspended as if stopped.
 
 #include <algorithm>
 #include <cstdio>
@@ -28,9 +25,8 @@
 
 namespace {
 
-// How long the window gets to take the size asked for. Terminals that
-// honour the request do so within a few frames; a maximised or tiled window
-// keeps its size, and then the game starts after this much.
+// Terminals that honour the request do so within a few frames; a maximised
+// or tiled window keeps its size, and the game starts after this much.
 constexpr int growWaitMs = 500;
 constexpr int growLookEveryMs = 10;
 // How long the size asked for must hold before the wait takes it as kept:
@@ -54,13 +50,11 @@ bool isSet(const char* name)
     return value != nullptr && *value != '\0';
 }
 
-// Where the request `ESC [ 8 ; rows ; columns t` was seen honoured, the old
-// size given back the same way: VTE's terminals, rxvt and mlterm. Nowhere
-// else: xterm refuses it as it comes, konsole grows its text area inside a
-// window that stays as high and hides the top row, tmux and GNU screen
-// neither pass it on nor honour it, and the rest ignore it. Their variables
-// come first because a VTE_VERSION inherited from the terminal that started
-// them would say otherwise.
+// Where `ESC [ 8 ; rows ; columns t` was seen honoured: VTE's terminals,
+// rxvt and mlterm. xterm refuses it as it comes, konsole grows its text
+// area in a window that stays as high, tmux and GNU screen neither pass it
+// on nor honour it. Their variables win over a VTE_VERSION inherited from
+// the terminal that started them.
 bool growsOnRequest()
 {
     const char* termValue = std::getenv("TERM");

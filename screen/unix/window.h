@@ -9,9 +9,8 @@
 void windowGrow();
 // Whether the window holds the whole game screen; true when its size cannot be told.
 bool windowHasRoom();
-// While the window is too small for the game screen, says so and waits for
-// it to grow. True when it waited: the keys pressed meanwhile are to be
-// dropped, and the screen shows the message, not the game.
+// While the window is too small, says so and waits for it to grow. True
+// when it waited: keys pressed meanwhile are to be dropped.
 bool windowWaitForRoom();
 // The first wait for a key, at the instructions: while the window is too
 // small for the game screen, one line after them says so.

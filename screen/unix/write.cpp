@@ -1,13 +1,8 @@
-// Output to the terminal that is never lost and, on the way out, never
-// waits without end.
-//
 // A parent may hand the terminal over with O_NONBLOCK set (an interactive
 // bash clears it, other launchers do not). The flag belongs to the file
-// description, which the shell and any other program on the terminal share,
-// so the game leaves it as it is: when a write says EAGAIN, it waits with
-// select until the terminal can take more, and goes on where it stopped.
-// Clearing the flag instead would change it under the other programs, and
-// would have to be put back on every way out, signal handlers included.
+// description, which the shell and every other program on the terminal
+// share, so the game leaves it as it is: a write that says EAGAIN waits
+// with select for room and goes on where it stopped.
 
 #include <cerrno>
 
@@ -54,7 +49,9 @@ bool waitUntilWritable(std::int64_t deadlineMs)
 // terminal that takes nothing cannot hold the write past the deadline.
 int boundedOut = -1;
 
-bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
+}  // namespace
+
+bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs)
 {
     int savedErrno = errno;
     const char* p = bytes.data();
@@ -86,8 +83,6 @@ bool writeOut(std::string_view bytes, std::int64_t deadlineMs)
     return written;
 }
 
-}  // namespace
-
 void writeOpen()
 {
     const char* name = ttyname(STDOUT_FILENO);
@@ -98,10 +93,5 @@ void writeOpen()
 
 void writeAll(std::string_view bytes)
 {
-    writeOut(bytes, -1);
-}
-
-bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs)
-{
-    return writeOut(bytes, deadlineMs);
+    writeAllBy(bytes, -1);
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-// writeAll, but gives up at `deadlineMs` on the monotonic clock when the
-// terminal takes nothing.
+// writeAll, but gives up at `deadlineMs` on the monotonic clock (none when
+// negative) when the terminal takes nothing.
 bool writeAllBy(std::string_view bytes, std::int64_t deadlineMs);
 // Opens what writeAllBy writes through; on open, not for signal handlers.
 void writeOpen();

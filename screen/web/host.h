@@ -6,8 +6,7 @@
 #include <cstdint>
 
 extern "C" {
-// Hands bytes of terminal output (UTF-8 text and escape sequences) to the
-// page's terminal.
+// Terminal output (UTF-8 text and escape sequences) for the page's terminal.
 void hostWrite(const char* bytes, int size);
 // Moves up to `size` key bytes typed so far into `buffer`; returns how many.
 int hostTakeKeys(unsigned char* buffer, int size);

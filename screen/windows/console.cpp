@@ -1,11 +1,8 @@
-// Console modes and the ways out. Game mode reads keys one at a time with no
-// echo, no mouse and no quick-edit selection (a click would otherwise freeze
-// the game), but keeps Ctrl-C working. Every way out, normal, by Ctrl-C or
-// Ctrl-Break, or by closing the window, gives the console back its modes and
-// its text attribute.
-//
-// The output code page is never changed: the glyphs go out as UTF-16, which
-// shows them whatever the code page is.
+// Game mode reads keys one at a time with no echo, no mouse and no
+// quick-edit selection (a click would freeze the game), but keeps Ctrl-C.
+// Every way out (normal, Ctrl-C or Ctrl-Break, closing the window) gives the
+// console back its modes and text attribute. The code page is never changed:
+// the glyphs go out as UTF-16.
 
 #include <cstdio>
 
@@ -31,9 +28,8 @@ consoleModes saved;
 std::atomic<bool> modesSaved{false};
 std::atomic<bool> cursorParked{true};  // the way out has put the cursor on a fresh line
 
-// The performance counter, in milliseconds. GetTickCount64 moves in steps of
-// 10 to 16 ms, and a tick read late by a step would time the next interval
-// from there, so the lateness would add up.
+// GetTickCount64 moves in steps of 10 to 16 ms, and a tick read late by a
+// step would time the next interval from there.
 std::int64_t counterMs()
 {
     static const std::int64_t perSecond = [] {
@@ -49,9 +45,8 @@ std::int64_t counterMs()
 
 const std::int64_t startMs = counterMs();
 
-// Waits end on the system's timer interrupt, every 15.6 ms by default: too
-// coarse for a tick due at a given millisecond. The game asks for 1 ms while
-// it has the console.
+// Waits end on the timer interrupt, every 15.6 ms by default: too coarse
+// for a tick due at a given millisecond.
 constexpr UINT timerPeriodMs = 1;
 
 // Static, so no thread can take it before it is made, and never destroyed:
@@ -84,10 +79,9 @@ void restoreConsole()
     WriteConsoleW(out, L"\n", 1, &written, nullptr);
 }
 
-// Runs on a thread of its own that the system starts for the event, while
-// the game's thread may be in the middle of drawing. It waits for that draw
-// to end and keeps the lock to the end, so the game's next draw waits until
-// ExitProcess ends its thread: the cursor stays where the restore put it.
+// Runs on a thread of its own while the game's may be drawing: it waits for
+// that draw and keeps the lock, so the next draw waits until ExitProcess
+// ends the game's thread and the cursor stays where the restore put it.
 BOOL WINAPI leaveOnControl(DWORD event)
 {
     switch (event) {

@@ -1,9 +1,7 @@
-// Keys through the runtime's _kbhit and _getch, which give the game its key
-// codes with the 0xE0 and 0x00 prefixes of extended keys. Waiting is a wait
-// on the console input handle, not a busy loop. That handle is signalled by
-// every input event, so events that give no key (key releases, modifier keys
-// alone, focus, mouse, window size) are read off and dropped: they neither
-// count as keys nor keep the wait from sleeping.
+// Keys through the runtime's _kbhit and _getch. Waiting is a wait on the
+// console input handle, which every input event signals, so events that give
+// no key (releases, modifiers alone, focus, mouse, size) are read off and
+// dropped: they neither count as keys nor keep the wait from sleeping.
 
 #include <conio.h>
 #include <windows.h>
