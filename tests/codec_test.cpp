@@ -53,22 +53,22 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
         {{"\x1b[A"}, {keyExtended, keyUp}},  // up: not "A", which would move left
         {{"\x1b[B"}, {keyExtended, keyDown}},
         {{"\x1bOA"}, {keyExtended, keyUp}},
-        {{"\x1b[1;5D"}, {keyFunction}},  // ctrl-left: one key, no arrow
+        {{"\x1b[1;5D"}, {keyOfNoMeaning}},  // ctrl-left: one key, no arrow
         {{"\x1b[15~"}, {keyFunction, keyF1 + 4}},  // F5
         {{"\x1bOP"}, {keyFunction, keyF1}},
         {{"\x1b[11~"}, {keyFunction, keyF1}},
         {{"\x1b[[A"}, {keyFunction, keyF1}},      // the Linux console's F1: no "A"
         {{"\x1b[24~"}, {keyExtended, keyF11 + 1}},  // F12
-        {{"\x1b[1;2Q"}, {keyFunction}},           // Shift-F2
+        {{"\x1b[1;2Q"}, {keyOfNoMeaning}},           // Shift-F2
         {{"\x1b[5~"}, {keyExtended, keyPageUp}},
         {{"\x1b[2~"}, {keyExtended, keyInsert}},
-        {{"\x1b[3;5~"}, {keyFunction}},           // Ctrl-Delete
+        {{"\x1b[3;5~"}, {keyOfNoMeaning}},           // Ctrl-Delete
         {{"\x1bOM"}, {keyEnter}},                 // the keypad's Enter
         {{"\x1bOp\x1bOk"}, {'0', '+'}},
         {{"\x1b[200~"}, {}},
         {{"\x1b[8;25;80t"}, {}},                  // a window size report
         {{"\x1b[1;24r"}, {}},                     // a scroll region, as bytes in
-        {{"\x1b" "d"}, {keyFunction}},            // Alt-d
+        {{"\x1b" "d"}, {keyOfNoMeaning}},            // Alt-d
         {{"\x1b[M", " !\x1b", "\xff" "d"}, {'d'}},  // X10 mouse report: three raw bytes
         {{"\x1b[M\xc3\xa9\x0d"}, {}},
         {{"\x1b[<0;12;5M\x1b[<0;12;5m"}, {}},    // SGR mouse press and release
@@ -89,12 +89,12 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
         // The kitty protocol and modifyOtherKeys
         {{"\x1b[27u\x1b[13u\x1b[32;1u\x1b[100;65u\x1b[27;1;100~"}, {keyEscape, '\r', ' ', 'd', 'd'}},
         {{"\x1b[97;2u\x1b[49:33;2u\x1b[57399u"}, {'A', '!', '0'}},
-        {{"\x1b[100;5u\x1b[27;5;13~\x1b[1;5;9C"}, {keyFunction, keyFunction, keyFunction}},
+        {{"\x1b[100;5u\x1b[27;5;13~\x1b[1;5;9C"}, {keyOfNoMeaning, keyOfNoMeaning, keyOfNoMeaning}},
         {{"\x1b[100;1:3u\x1b[1;1:3D\x1b[57441;2u"}, {}},  // keys let go, Shift alone
         // Alt with a key: one key
-        {{"\x1b\r\x1b\xc3\xa9\x1b\x1b[C\x1b\x1bOP"}, {keyFunction, keyFunction, keyFunction, keyFunction}},
+        {{"\x1b\r\x1b\xc3\xa9\x1b\x1b[C\x1b\x1bOP"}, {keyOfNoMeaning, keyOfNoMeaning, keyOfNoMeaning, keyOfNoMeaning}},
         {{"\x1b\x1b]0;x\x07\x1b\x9b" "D"}, {keyEscape, keyEscape}},
-        {{"\x1b[", "<timeout>", "\x1b\x1b", "<timeout>"}, {keyFunction, keyEscape, keyEscape}},
+        {{"\x1b[", "<timeout>", "\x1b\x1b", "<timeout>"}, {keyOfNoMeaning, keyEscape, keyEscape}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decode(c.in), c.out) << ::testing::PrintToString(c.in);
@@ -104,7 +104,7 @@ TEST(KeyDecoder, OtherSequencesNeverReadAsLetters)
 TEST(KeyDecoder, LoneEscapeAndPlainBytes)
 {
     EXPECT_EQ(decode({"\x1b", "<timeout>"}), codes{keyEscape});
-    EXPECT_EQ(decode({"\x1b\x1b", "[C"}), codes{keyFunction}) << "Alt-Right";
+    EXPECT_EQ(decode({"\x1b\x1b", "[C"}), codes{keyOfNoMeaning}) << "Alt-Right";
     EXPECT_EQ(decode({"\x1b[1\r"}), codes{0x0D}) << "a control byte breaks the sequence";
     EXPECT_EQ(decode({"aD \r"}), (codes{'a', 'D', ' ', 0x0D}));
     EXPECT_EQ(decode({std::string("\0", 1)}), codes{0});

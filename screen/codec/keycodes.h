@@ -1,15 +1,15 @@
 #pragma once
-// The key codes the game reads, as a Windows console gives them: a
-// character key is its character, and an extended key (an arrow, Home, End)
-// is two codes, keyExtended and then the key's own code. The Unix key
-// decoder produces the same codes from what a terminal sends.
+// The key codes the game reads, as a Windows console gives them: a character
+// key is its character, and an extended key (an arrow, Home, End) is two
+// codes, keyExtended and then the key's own code. The key decoder
+// (screen/codec/keydecoder.h) produces the same codes from what a terminal sends.
 
 inline constexpr int keyExtended = 0xE0;
-// The console's other prefix, for F1 to F10. The game reads it as a key of
-// its own that means nothing; the Unix decoder also sends it alone for a key
-// the console has no code of its own for here (a key with Ctrl, Alt or
-// Shift held), so that such a key is still one key press.
+// The console's other prefix, for F1 to F10; alone, a key that means nothing.
 inline constexpr int keyFunction = 0x00;
+// What the key decoder gives, as keyFunction alone, for a key the console has
+// no code of its own for here (one with Ctrl, Alt or Shift held): one key press.
+inline constexpr int keyOfNoMeaning = 0x00;
 
 // Second codes of the extended keys: the keys' scan codes. They are not told
 // apart from character keys: F10's 0x44 is "D", so F10 moves the cursor
