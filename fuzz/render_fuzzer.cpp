@@ -334,7 +334,7 @@ void flush(model& m)
 // out (its colours given back and a fresh line), then a shell's doing.
 void loseContent(int how)
 {
-    feed(restoreSequence());
+    feed(restoreSequence(capturedShowing()));
     static const std::string_view shown[] = {
         "$ fg\n",
         "\x1b[1;31mred\x1b[7m reversed\x1b[0m\n",

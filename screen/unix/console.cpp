@@ -13,7 +13,6 @@
 #include "screen/ansi/backend.h"
 #include "screen/ansi/renderer.h"
 #include "screen/console.h"
-#include "screen/unix/clock.h"
 #include "screen/unix/input.h"
 #include "screen/unix/signals.h"
 #include "screen/unix/tty.h"
@@ -55,12 +54,7 @@ void consoleClose()
     sigset_t all, was;
     sigfillset(&all);
     sigprocmask(SIG_BLOCK, &all, &was);
-    if (terminalModes == modesOfTheGame) {
-        std::int64_t deadline = monotonicNowMs() + exitWaitMs;
-        giveTerminalBack(deadline);
-        giveSizeBack(deadline);
-    }
-    terminalModes = modesAsFound;
+    giveTerminalBackForGood(false);
     signalsClose();
     sigprocmask(SIG_SETMASK, &was, nullptr);
 }

@@ -32,13 +32,11 @@ constexpr int quitSignals[] = {
     SIGEMT,
 #endif
 };
-// A fault in the game itself. The handler runs on its own stack, so that it
-// runs even when the stack overflowed, and gives the terminal back as best
-// it can before the default action leaves the core.
+// A fault in the game itself: the handler runs on its own stack, in case
+// the stack overflowed, before the default action leaves the core.
 constexpr int crashSignals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP};
 
-// How long a suspend waits for a terminal that takes no output before the
-// game stops all the same.
+// How long a suspend waits for a terminal that takes no output.
 constexpr std::int64_t suspendWaitMs = 1000;
 
 alignas(16) std::array<char, 64 * 1024> handlerStack;
@@ -86,18 +84,12 @@ void actByDefault(int signal)
     raise(signal);
 }
 
-// A game that is stopped or in the background leaves the terminal alone:
-// its modes are the shell's now, and changing them from the background
-// would stop the game again with SIGTTOU instead of ending it.
+// A game in the background leaves the terminal alone: its modes are the
+// shell's, and changing them would stop the game with SIGTTOU.
 void endOnSignal(int signal)
 {
-    if (terminalModes == modesOfTheGame && terminalInForeground()) {
-        // What the terminal has not taken yet is dropped, so that a
-        // terminal that reads nothing cannot hold the way out.
-        tcflush(STDOUT_FILENO, TCOFLUSH);
-        std::int64_t deadline = monotonicNowMs() + exitWaitMs;
-        giveTerminalBack(deadline);
-        giveSizeBack(deadline);
+    if (terminalInForeground()) {
+        giveTerminalBackForGood(true);
     }
     terminalModes = modesAsFound;
     actByDefault(signal);
@@ -163,9 +155,8 @@ void signalsOpen()
     alternate.ss_size = handlerStack.size();
     sigaltstack(&alternate, nullptr);
 
-    // One way out at a time: the others wait for it (and find the game
-    // gone). A suspend does not block them: a game stopped and sent SIGTERM
-    // must end from inside the suspend.
+    // One way out at a time; a suspend blocks none, as a game stopped and
+    // sent SIGTERM must end from inside the suspend.
     struct sigaction ending = actionOf(endOnSignal, SA_ONSTACK);
     forEachEnding([&](int s) { sigaddset(&ending.sa_mask, s); });
     sigaddset(&ending.sa_mask, SIGTSTP);
@@ -174,8 +165,7 @@ void signalsOpen()
     catchSignal(SIGTSTP, actionOf(suspendOnSignal, SA_RESTART));
 
     // Noted for the wait, which does the work outside any handler; taken
-    // whatever the parent did with them, since the game must repaint after
-    // a resume or a resize all the same.
+    // whatever the parent did with them.
     using noted = std::pair<int, void (*)(int)>;
     for (auto [signal, handler] : {noted{SIGCONT, noteResumed}, noted{SIGWINCH, noteResized}}) {
         struct sigaction note = actionOf(handler, SA_RESTART);

@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include "screen/ansi/backend.h"
-#include "screen/screen.h"
 #include "screen/unix/clock.h"
 #include "screen/unix/tty.h"
 #include "screen/unix/write.h"
@@ -25,6 +24,8 @@ bool terminalUtf8 = true;
 std::atomic<int> terminalModes{modesAsFound};
 
 namespace {
+
+constexpr std::int64_t exitWaitMs = 500;
 
 // Written only while no handler reads them.
 termios givenModes{};
@@ -43,24 +44,6 @@ constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\
     "\x0f\x1b(B\x1b)B\x1b[0m";
 
 volatile sig_atomic_t showing = showingTextAtLineStart;  // a program starts on a fresh line
-
-// Colours back, then a fresh line under the game screen or the running
-// text. Made beforehand: a signal handler may not build anything.
-constexpr std::string_view belowTheGame = "\x1b[0m\x1b[25;1H\r\n";
-static_assert(screenHeight == 25, "belowTheGame moves to the game screen's last row");
-constexpr std::string_view onAFreshLine = "\x1b[0m\r\n";
-
-std::string_view restoreSequence()
-{
-    switch (showing) {
-    case showingGameScreen:
-        return belowTheGame;
-    case showingTextMidLine:
-        return onAFreshLine;
-    default:
-        return "\x1b[0m";
-    }
-}
 
 // The request for the old size, made before the game asks, so that a
 // signal handler only compares and writes.
@@ -186,23 +169,29 @@ void giveTerminalBack(std::int64_t deadlineMs)
 {
     // The modes first: they cannot wait on a terminal that takes nothing.
     tcsetattr(STDIN_FILENO, TCSANOW, &givenModes);
-    writeAllBy(restoreSequence(), deadlineMs);
+    writeAllBy(restoreSequence(static_cast<terminalShowing>(showing)), deadlineMs);
 }
 
-// What the terminal has not taken is dropped, and the signals wait until the
-// game is gone.
-void terminalLost()
+void giveTerminalBackForGood(bool dropUnsent)
 {
-    sigset_t all;
-    sigfillset(&all);
-    sigprocmask(SIG_BLOCK, &all, nullptr);
     if (terminalModes == modesOfTheGame) {
-        tcflush(STDOUT_FILENO, TCOFLUSH);
+        if (dropUnsent) {
+            tcflush(STDOUT_FILENO, TCOFLUSH);
+        }
         std::int64_t deadline = monotonicNowMs() + exitWaitMs;
         giveTerminalBack(deadline);
         giveSizeBack(deadline);
     }
     terminalModes = modesAsFound;
+}
+
+// The signals wait until the game is gone.
+void terminalLost()
+{
+    sigset_t all;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, nullptr);
+    giveTerminalBackForGood(true);
     _exit(128 + SIGHUP);
 }
 

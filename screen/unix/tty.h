@@ -17,10 +17,6 @@ enum terminalModesHolder : int {
 extern std::atomic<int> terminalModes;
 static_assert(std::atomic<int>::is_always_lock_free);
 
-// How long a way out waits for a terminal that takes no output (a stopped
-// emulator, a stalled link) before it ends the game anyway.
-inline constexpr std::int64_t exitWaitMs = 500;
-
 // False, having said why on stderr, when standard input and output are no
 // terminal the game can draw on.
 bool terminalUsable();
@@ -38,6 +34,10 @@ bool terminalInForeground();
 // The modes and colours back and the cursor on a fresh line, giving up on
 // what the terminal has not taken by `deadlineMs` (none when negative).
 void giveTerminalBack(std::int64_t deadlineMs);
+// Every way out: the terminal given back, and the window's old size, within
+// half a second, so that a stopped emulator or a stalled link cannot hold
+// the game; what the terminal has not taken is dropped first if asked.
+void giveTerminalBackForGood(bool dropUnsent);
 // The terminal went away or its input ended: give it back and leave.
 [[noreturn]] void terminalLost();
 

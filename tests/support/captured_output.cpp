@@ -17,7 +17,21 @@ void writeAll(std::string_view bytes)
     capturedOutput().append(bytes);
 }
 
-void terminalNowShows(terminalShowing) {}
+namespace {
+
+terminalShowing showing = showingTextAtLineStart;
+
+}  // namespace
+
+void terminalNowShows(terminalShowing what)
+{
+    showing = what;
+}
+
+terminalShowing capturedShowing()
+{
+    return showing;
+}
 
 void consoleClear()
 {

@@ -6,5 +6,9 @@
 
 #include <string>
 
+#include "screen/ansi/backend.h"
+
 // Every byte the output layer has written since this was last cleared.
 std::string& capturedOutput();
+// What the renderer last said the screen shows.
+terminalShowing capturedShowing();
