@@ -1,9 +1,8 @@
 #pragma once
-// The platform seam. Exactly one implementation is linked into each
-// executable: the Unix terminal (screen/unix/), the Windows console
-// (screen/windows/), the web page's terminal (screen/web/), or the tests'
-// fake that records what is drawn. They are object libraries, so linking two
-// of them fails with duplicate symbols instead of one silently winning.
+// The platform seam, with one implementation in each executable: the Unix
+// terminal (screen/unix/), the Windows console (screen/windows/), the web
+// page's terminal (screen/web/), or the tests' fake. They are object
+// libraries, so linking two of them fails with duplicate symbols.
 //
 // Four calls may wait: consoleOpen (on Unix, up to half a second for a
 // window asked to grow), consoleClear, consoleKeyWaiting and consoleReadKey.

@@ -10,12 +10,10 @@
 inline constexpr int screenWidth = 70;
 inline constexpr int screenHeight = 25;
 
-// The layout. Everything that draws or reads the game screen (the drawing
-// code, the tests, the benchmark, the screenshot tool) places it by these.
-//
-// Stack i (0 to 9) has its cells in one column, the bottom cell on row 23
-// and a full stack's top on row 0; the cursor bracket stands on the columns
-// either side, its foot on row 24, below the cells.
+// The layout, for everything that draws or reads the game screen. Stack i
+// (0 to 9) has its cells in one column, the bottom cell on row 23 and a full
+// stack's top on row 0; the bracket stands on the columns either side, its
+// foot on row 24.
 constexpr int stackColumn(int i)
 {
     return 3 * i + 10;

@@ -168,10 +168,9 @@ void consoleWrite(std::string_view text)
 
 namespace {
 
-// Cleared on black, the game's background. Not every terminal fills erased
-// cells with the current background (GNU screen as it comes does not,
-// whatever TERM it announces), so the next flush sends every cleared cell,
-// blanks as black spaces too.
+// Cleared on black. Not every terminal erases in the current background (GNU
+// screen as it comes does not, whatever TERM says), so the next flush sends
+// every cleared cell, blanks as black spaces too.
 void clearTerminal()
 {
     syncColour(white);

@@ -1,8 +1,6 @@
 #pragma once
-// A record of what stands on the 70 x 25 game screen: one glyph (a code
-// page 437 byte) and one colour attribute per cell. The terminal layer keeps
-// one to skip rewriting cells that already show the right thing and to
-// repaint the screen; the tests' fake console draws into one.
+// A record of the 70 x 25 game screen: one glyph (a code page 437 byte) and
+// one colour attribute per cell, as the renderer and the tests' fake keep it.
 
 #include <array>
 

@@ -14,15 +14,13 @@ constexpr int paletteIndex(int consoleColour)
     return (consoleColour & 8) + ansi[consoleColour & 7];
 }
 
-// The SGR sequence that sets a console attribute (foreground + 16 *
-// background).
+// The SGR sequence that sets a console attribute (foreground + 16 * background).
 std::string sgrFor(int attribute);
 
 // The text that shows a code page 437 byte: its Unicode character in UTF-8,
 // or a plain ASCII stand-in when the terminal cannot show UTF-8.
 std::string_view glyphText(char cp437, bool utf8);
 
-// The Unicode character of a code page 437 byte, for consoles written in
-// UTF-16: the same character glyphText gives in UTF-8, or '?' for a byte the
+// The same character for consoles written in UTF-16, or '?' for a byte the
 // game never draws.
 char32_t glyphCodePoint(char cp437);

@@ -17,8 +17,6 @@ std::int64_t monotonicNowMs()
 
 namespace {
 
-// Wall time, not the C clock(): that counts CPU time, which stands still
-// while the game sleeps waiting for a key.
 const std::int64_t startMs = monotonicNowMs();
 
 // Suspends nest (a Ctrl-Z may come while the window is too small): the
@@ -60,8 +58,7 @@ void clockContinued()
     sigprocmask(SIG_SETMASK, &was, nullptr);
 }
 
-// A game suspended takes up where it was, instead of finding its next tick
-// long overdue.
+// A game suspended takes up where it was, its next tick not long overdue.
 std::int64_t consoleClock()
 {
     sigset_t was = holdSuspend();

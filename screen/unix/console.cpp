@@ -1,6 +1,5 @@
 // The Unix terminal as the game's console: opened into game mode, cleared
-// only where the game screen fits, and given back on the way out that is no
-// signal's (N at the prompt).
+// only where the game screen fits, given back on N at the prompt.
 
 #include <cerrno>
 #include <clocale>
@@ -40,9 +39,8 @@ bool consoleOpen()
     return true;
 }
 
-// The signals wait meanwhile, so that a Ctrl-C cannot give the terminal back
-// a second time beside it; once it is done they find the game's handlers
-// gone and end it by their own default action.
+// The signals wait meanwhile, then find the game's handlers gone and end it
+// by their own default action.
 void consoleClose()
 {
     if (terminalModes == modesAsFound) {

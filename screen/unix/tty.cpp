@@ -31,14 +31,11 @@ constexpr std::int64_t exitWaitMs = 500;
 termios givenModes{};
 termios gameModes{};
 
-// What the drawing depends on, whatever a program before left behind: no
-// scroll region (ESC D scrolls on its bottom margin) nor origin mode, saved
-// and restored around the cursor they home, so the instructions run on from
-// the shell's line; no insert mode; autowrap for running text. Then no
-// reports of clicks, focus or pastes, no reverse screen, the plain character
-// sets (a shifted line-drawing set garbles the instructions) and no text
-// attributes, as the game sets only colours. One mode a sequence: not every
-// terminal takes a list.
+// What the drawing depends on, whatever a program left behind: no scroll
+// region nor origin mode (the cursor they home saved around them), no insert
+// mode, autowrap; no reports of clicks, focus or pastes, no reverse screen,
+// the plain character sets and no text attributes. One mode a sequence: not
+// every terminal takes a list.
 constexpr std::string_view drawingModes = "\x1b" "7" "\x1b[?6l\x1b[r\x1b" "8" "\x1b[4l\x1b[?7h"
     "\x1b[?1000l\x1b[?1002l\x1b[?1003l\x1b[?1005l\x1b[?1006l\x1b[?1015l\x1b[?1004l\x1b[?2004l\x1b[?5l"
     "\x0f\x1b(B\x1b)B\x1b[0m";
@@ -158,7 +155,7 @@ void terminalEnterGameMode()
 }
 
 // A terminal that is not the controlling one, or has hung up, tells no
-// process group: job control cannot stop the game for using it then.
+// process group, and cannot stop the game.
 bool terminalInForeground()
 {
     pid_t front = tcgetpgrp(STDIN_FILENO);

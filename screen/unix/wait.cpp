@@ -23,15 +23,12 @@ std::atomic<bool> resumed{false};
 std::atomic<bool> resized{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-// Without the pipe, a signal that lands between the look at the flags and
-// the start of select would not end that select: no sleep is longer than
-// this then. A signal during the sleep still ends it at once (EINTR).
+// Without the pipe, a signal just before a select would not end it: no sleep
+// is longer than this then.
 constexpr int unwakeableSliceMs = 100;
 
-// Neither end may block the game (the handler writes to a full pipe, the
-// wait drains an empty one), and neither belongs to a program the game starts.
-// select cannot take a descriptor of FD_SETSIZE or more: a parent that left
-// that many open gets a game that waits in short sleeps instead.
+// Neither end may block the game, nor belong to a program it starts; select
+// cannot take a descriptor of FD_SETSIZE or more.
 bool openWakePipe()
 {
     if (pipe(wakePipe) != 0) {
@@ -50,8 +47,7 @@ bool openWakePipe()
     return usable;
 }
 
-// What the handlers noted since the last look. A resume comes first: it
-// repaints as a resize would.
+// What the handlers noted since the last look; a resume repaints too.
 bool takeNotedEvent(terminalWait& noted)
 {
     char drained[64];

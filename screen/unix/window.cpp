@@ -1,9 +1,6 @@
-// The game screen needs 70 x 25 cells, and most terminals open at 80 x 24.
-// Where the terminal is known to resize on request, the game asks for the
-// missing rows and columns before the instructions. Wherever the window is
-// still too small, a line after the instructions says so, and rather than
-// draw a screen that does not fit, the game waits for the window to grow:
-// before a game, or in one, which is then suspended as if stopped.
+// The game screen needs 70 x 25 cells; most terminals open at 80 x 24. Where
+// the terminal resizes on request, the game asks for what is missing; where
+// the window stays too small, the game says so and waits for it to grow.
 
 #include <algorithm>
 #include <cstdio>
@@ -29,9 +26,8 @@ namespace {
 // or tiled window keeps its size, and the game starts after this much.
 constexpr int growWaitMs = 500;
 constexpr int growLookEveryMs = 10;
-// How long the size asked for must hold before the wait takes it as kept:
-// urxvt under a window manager that refuses the grow takes it for under a
-// millisecond, then goes back.
+// How long the size asked for must hold to count as kept: urxvt under a
+// window manager that refuses takes it for under a millisecond.
 constexpr int growHoldMs = 50;
 
 bool asked = false;

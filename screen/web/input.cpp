@@ -1,6 +1,5 @@
-// Keys from the page's terminal: the bytes xterm.js gives for each key, as a
-// terminal would send them, through the same key decoder as on Unix. Waiting
-// sleeps in the page until a key or the deadline comes.
+// Keys from the page's terminal: the bytes xterm.js gives, as a terminal
+// would send them, through the same key decoder and loop as on Unix.
 
 #include "screen/console.h"
 #include "screen/codec/keyqueue.h"

@@ -49,13 +49,11 @@ const std::int64_t startMs = counterMs();
 // for a tick due at a given millisecond.
 constexpr UINT timerPeriodMs = 1;
 
-// Static, so no thread can take it before it is made, and never destroyed:
-// the control handler may hold it while the process ends.
+// Never destroyed: the control handler may hold it while the process ends.
 SRWLOCK screenLock = SRWLOCK_INIT;
 
-// Safe to run twice: setting the modes again does no harm, and the cursor is
-// moved to its fresh line only once. The caller holds the screen's lock, so
-// no draw of the game's thread runs beside it.
+// Safe to run twice: the cursor goes to its fresh line once. The caller
+// holds the screen's lock.
 void restoreConsole()
 {
     if (!modesSaved) {

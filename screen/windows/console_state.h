@@ -7,9 +7,8 @@
 // way out leaves the cursor on a fresh line below them.
 extern std::atomic<bool> gameScreenShown;
 
-// One lock for the console's screen, taken around each drawing call. The
-// control handler runs on a thread of its own: it takes the lock and leaves
-// with it held, so that no draw can come between its restore and the end.
+// One lock for the console's screen, around each drawing call; the control
+// handler leaves with it held, so no draw comes between its restore and the end.
 void lockConsole();
 void unlockConsole();
 

@@ -12,10 +12,9 @@
 
 namespace {
 
-// A key press that _getch turns into a code: a character, or one of the
-// extended keys it sends as a prefix and a second code. Other keys (Shift,
-// Ctrl, media keys) _getch passes over, so they must not end a wait, and
-// _kbhit cannot be asked alone: some runtimes see only the character keys.
+// A key press that _getch turns into a code. Others (Shift, Ctrl, media
+// keys) it passes over, so they must not end a wait; and _kbhit alone sees
+// only the character keys in some runtimes.
 bool givesKeyCode(const INPUT_RECORD& record)
 {
     if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) {

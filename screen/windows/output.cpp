@@ -1,7 +1,5 @@
-// Output straight to the console API: the cursor is placed and the attribute
-// set on the console itself, so every write is on the screen at once and the
-// colour codes reach the console as they are. Text goes out as UTF-16, so the
-// box glyphs show whatever the console's code page is.
+// Output straight to the console API, so every write is on the screen at
+// once; text as UTF-16, so the box glyphs show whatever the code page.
 
 #include <string>
 
@@ -53,9 +51,8 @@ void consoleWrite(std::string_view text)
 
 void consoleClear()
 {
-    // The console API instead of "cls", which would start a shell each game.
-    // Blank on black whatever the console's own colours, as the game is
-    // drawn on black; the attribute for later writes is left alone.
+    // The console API instead of "cls", which would start a shell each game;
+    // blank on black, the attribute for later writes left alone.
     HANDLE out = output();
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(out, &info)) {
