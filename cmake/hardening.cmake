@@ -36,6 +36,13 @@ foreach(flag relro now)
   endif()
 endforeach()
 
+# A static game is not position-independent: a static PIE relocates itself
+# and so keeps a dynamic section, which "any Linux" cannot count on.
+if(TENFALL_STATIC)
+  set(CMAKE_POSITION_INDEPENDENT_CODE OFF)
+  add_link_options(-static -no-pie)
+  return()
+endif()
 check_pie_supported(LANGUAGES CXX OUTPUT_VARIABLE tenfall_pie_output)
 if(CMAKE_CXX_LINK_PIE_SUPPORTED)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)

@@ -8,7 +8,7 @@
 # (and /usr/local/games); both are on a Debian user's PATH. macOS has no
 # such place (/usr/local/games is on no Mac user's PATH), so there the
 # program goes with the other binaries. Windows has none either: there the
-# program sits at the top of the zip, next to its README and licence.
+# program sits in the zip's one folder, next to its README and licence.
 if(WIN32)
   set(tenfall_default_gamesdir .)
 elseif(APPLE)
@@ -30,7 +30,8 @@ else()
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
-set(TENFALL_MAINTAINER "Seed 2830afe4 maintainers <maintainers@users.noreply.c-seed-2830afe4.example>"
+# The project's own name in every package, whoever builds it.
+set(TENFALL_MAINTAINER "tenfall developers <developers@tenfall.example>"
     CACHE STRING "Maintainer named in the packages")
 
 set(CPACK_PACKAGE_NAME tenfall)
@@ -47,11 +48,9 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
 set(CPACK_STRIP_FILES ON)
 # Every CPACK_ value reaches cpack as written here, backslashes and all.
 set(CPACK_VERBATIM_VARIABLES ON)
-if(WIN32)
-  # The zip unpacks to tenfall.exe, README.txt and LICENSE.txt, with no
-  # folder around them.
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-endif()
+# The zip unpacks into a folder of its own, named as the zip is
+# (tenfall-<version>-win64/), not into the folder it is unpacked in.
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 
 # The source tarball: the source tree less what building and testing leave
 # in it (build folders, npm's downloads, the inputs a fuzzer run saves,
@@ -86,6 +85,19 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${TENFALL_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# dpkg-shlibdeps reads the build machine's packages, so a cross build names
+# its runtime libraries itself: those of Debian 12, whose g++ 12 built it.
+# The arm64 stage checks the names against what dpkg-shlibdeps finds in the
+# cross libraries.
+if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+  set(TENFALL_CROSS_DEPENDS "libc6 (>= 2.36), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)"
+      CACHE STRING "Depends of a cross-built .deb")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS ${TENFALL_CROSS_DEPENDS})
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  endif()
+endif()
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   include(cmake/debian.cmake)
 endif()

@@ -14,10 +14,29 @@ need_packages() {
     # hold the dpkg lock for minutes after boot: wait for it, not fail.
     local wait=(-o DPkg::Lock::Timeout=900)
     if [ ! -e /tmp/.tenfall-apt-updated ]; then
-        $sudo apt-get "${wait[@]}" update -q >/dev/null && touch /tmp/.tenfall-apt-updated
+        apt_waiting $sudo apt-get "${wait[@]}" update -q && touch /tmp/.tenfall-apt-updated
     fi
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get "${wait[@]}" install -y -q --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt_waiting $sudo apt-get "${wait[@]}" install -y -q \
+        --no-install-recommends "${missing[@]}"
+}
+
+# Runs an apt command again while another apt holds one of its locks, for up
+# to APT_LOCK_WAIT seconds (900): DPkg::Lock::Timeout waits for dpkg's lock,
+# but apt 2.6 gives up at once on its lists and archives locks. Its output
+# shows only when it fails.
+apt_waiting() {
+    local deadline=$((SECONDS + ${APT_LOCK_WAIT:-900})) log status
+    log=$(mktemp)
+    until "$@" >"$log" 2>&1; do
+        status=$?
+        if ! grep -q "Could not get lock" "$log" || [ "$SECONDS" -ge "$deadline" ]; then
+            cat "$log" >&2
+            rm -f "$log"
+            return "$status"
+        fi
+        sleep 2
+    done
+    rm -f "$log"
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }

@@ -121,7 +121,7 @@ TEST(KeyDecoder, Utf8CharactersAreOneKeyEach)
 
 TEST(Translate, ConsoleColoursMapOntoSgr)
 {
-    struct { int attribute; const char* sgr; } cases[] = {
+    struct { int attribute; const char* sgr; int after = 0; bool linuxConsole = false; } cases[] = {
         {7, "\x1b[37;40m"},          // light grey on black
         {14 + 16 * 12, "\x1b[93;101m"},  // yellow on light red
         {11, "\x1b[96;40m"},         // light cyan
@@ -131,9 +131,11 @@ TEST(Translate, ConsoleColoursMapOntoSgr)
         {4 + 16 * 1, "\x1b[31;44m"}, // console red on blue
         {6 + 16 * 3, "\x1b[33;46m"}, // brown on cyan
         {8 + 16 * 9, "\x1b[90;104m"},
+        {7, "\x1b[0;37;40m", 11}, {1 + 16 * 9, "\x1b[0;34;104m", -1},  // bold off after a light colour or one not known
+        {14 + 16 * 12, "\x1b[93;41m", 7, true}, {4 + 16 * 9, "\x1b[0;31;44m", 15, true},  // the Linux console
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(sgrFor(c.attribute), c.sgr) << c.attribute;
+        EXPECT_EQ(sgrFor(c.attribute, c.after, c.linuxConsole), c.sgr) << c.attribute;
     }
 }
 

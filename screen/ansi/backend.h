@@ -8,6 +8,9 @@
 
 // Whether box glyphs go out as UTF-8 or as ASCII stand-ins.
 extern bool terminalUtf8;
+// Whether the terminal is the Linux kernel's console (TERM=linux), whose
+// colours differ.
+extern bool terminalLinuxConsole;
 
 // Writes all of `bytes` to the terminal, however long it takes it.
 void writeAll(std::string_view bytes);

@@ -93,7 +93,7 @@ void moveTo(int x, int y)
 void syncColour(int attribute)
 {
     if (out.terminalAttribute != attribute) {
-        out.buffer += sgrFor(attribute);
+        out.buffer += sgrFor(attribute, out.terminalAttribute, terminalLinuxConsole);
         out.terminalAttribute = attribute;
     }
 }

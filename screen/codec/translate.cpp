@@ -50,11 +50,12 @@ char32_t decodeUtf8(std::string_view text)
 
 }  // namespace
 
-std::string sgrFor(int attribute)
+std::string sgrFor(int attribute, int after, bool linuxConsole)
 {
     int foreground = attribute & 15;
-    int background = (attribute >> 4) & 15;
-    return "\x1b[" + std::to_string(sgrColour(foreground, 30, 90)) + ";" +
+    int background = (attribute >> 4) & (linuxConsole ? 7 : 15);
+    bool reset = foreground < 8 && (after < 0 || (after & 8) != 0);
+    return (reset ? "\x1b[0;" : "\x1b[") + std::to_string(sgrColour(foreground, 30, 90)) + ";" +
            std::to_string(sgrColour(background, 40, 100)) + "m";
 }
 

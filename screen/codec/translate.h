@@ -14,8 +14,15 @@ constexpr int paletteIndex(int consoleColour)
     return (consoleColour & 8) + ansi[consoleColour & 7];
 }
 
-// The SGR sequence that sets a console attribute (foreground + 16 * background).
-std::string sgrFor(int attribute);
+// The SGR sequence that sets a console attribute (foreground + 16 *
+// background) where the terminal has the attribute `after` set (negative
+// when not known), on the Linux console (TERM=linux) or elsewhere. That
+// console turns bold on with a light foreground (SGR 90-97) until a reset,
+// which makes the next normal colour light: so a normal foreground after a
+// light or unknown one starts with a reset, on every terminal. It has no
+// light backgrounds (SGR 100-107 give the normal ones), so there a light
+// background goes out as the normal one, the nearest it has.
+std::string sgrFor(int attribute, int after = 0, bool linuxConsole = false);
 
 // The text that shows a code page 437 byte: its Unicode character in UTF-8,
 // or a plain ASCII stand-in when the terminal cannot show UTF-8.

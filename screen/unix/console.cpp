@@ -5,7 +5,9 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include <langinfo.h>
 
@@ -19,13 +21,41 @@
 #include "screen/unix/window.h"
 #include "screen/unix/write.h"
 
+namespace {
+
+// Whether the terminal takes UTF-8. A locale that is named but not installed
+// (a static build on another distribution, a locale never generated) leaves
+// the C one, whose ASCII would hide the box glyphs for nothing: its name
+// then says what the terminal takes.
+bool localeIsUtf8()
+{
+    if (std::setlocale(LC_CTYPE, "") != nullptr) {
+        return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    }
+    const char* name = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        name = std::getenv(variable);
+        if (name != nullptr && *name != '\0') {
+            break;
+        }
+    }
+    const char* codeset = name != nullptr ? std::strchr(name, '.') : nullptr;
+    if (codeset == nullptr) {
+        return false;
+    }
+    std::string_view named(codeset + 1, std::strcspn(codeset + 1, "@"));
+    return named == "UTF-8" || named == "utf-8" || named == "UTF8" || named == "utf8";
+}
+
+}  // namespace
+
 bool consoleOpen()
 {
     if (!terminalUsable()) {
         return false;
     }
-    std::setlocale(LC_CTYPE, "");
-    terminalUtf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    terminalUtf8 = localeIsUtf8();
+    terminalLinuxConsole = std::strcmp(std::getenv("TERM"), "linux") == 0;
 
     if (!terminalReadModes()) {
         std::fprintf(stderr, "tenfall: cannot read the terminal's modes: %s\n", std::strerror(errno));

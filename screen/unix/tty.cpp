@@ -21,6 +21,7 @@
 #include "screen/unix/write.h"
 
 bool terminalUtf8 = true;
+bool terminalLinuxConsole = false;
 std::atomic<int> terminalModes{modesAsFound};
 
 namespace {

@@ -33,6 +33,8 @@ constexpr int growHoldMs = 50;
 bool asked = false;
 int askedColumns = 0, askedRows = 0;
 bool toldBeforeKey = false;
+// The size the line under the instructions gave for a window too small.
+int toldColumns = 0, toldRows = 0;
 
 bool hasAskedSize()
 {
@@ -103,9 +105,8 @@ void windowTellBeforeFirstKey()
         return;
     }
     toldBeforeKey = true;
-    int columns = 0, rows = 0;
-    if (windowSize(columns, rows) && !windowHasRoom()) {
-        consoleWrite(windowTooSmall(columns, rows) + "\n");
+    if (windowSize(toldColumns, toldRows) && !windowHasRoom()) {
+        consoleWrite(windowTooSmall(toldColumns, toldRows) + "\n");
     }
 }
 
@@ -116,14 +117,20 @@ bool windowHasRoom()
 }
 
 // Only a resize or a resume ends a wait; Ctrl-C ends the program. Keys
-// pressed meanwhile, read or not, are not the game's.
+// pressed meanwhile, read or not, are not the game's. At the first key the
+// instructions stay, with the line under them, for a player who has not
+// read them yet; a resize or a resume shows the message alone.
 bool windowWaitForRoom()
 {
     int columns = 0, rows = 0;
     bool waited = false;
+    bool keepText = !terminalShowsGame();
     while (windowSize(columns, rows) && (columns < screenWidth || rows < screenHeight)) {
         waited = true;
-        terminalMessage(windowTooSmall(columns, rows));
+        if (!keepText || columns != toldColumns || rows != toldRows) {
+            terminalMessage(windowTooSmall(columns, rows));
+        }
+        keepText = false;
         unsigned char dropped[256];
         terminalWait got{};
         do {

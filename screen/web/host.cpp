@@ -40,6 +40,7 @@ EM_JS(void, hostEnded, (), {
 // The renderer's backend: the page's terminal shows UTF-8, and has no shell
 // to give it back to, so what the screen shows on the way out does not matter.
 bool terminalUtf8 = true;
+bool terminalLinuxConsole = false;
 
 void writeAll(std::string_view bytes)
 {

@@ -7,7 +7,7 @@ need_packages cmake g++ googletest libgtest-dev pkg-config libvterm-dev libfaket
 
 dir=build-test-sanitize
 cmake -S . -B "$dir" -DCMAKE_CXX_COMPILER=g++ -DTENFALL_WERROR=ON -DTENFALL_SANITIZE=ON >/dev/null
-cmake --build "$dir" -j "$(jobs)"
+cmake --build "$dir" -j "$(jobs)" >/dev/null
 # halt_on_error: the first report ends the process, so the test fails.
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     ctest --test-dir "$dir" --output-on-failure -j "$(jobs)"

@@ -7,7 +7,7 @@ need_packages cmake googletest g++-mingw-w64-x86-64-posix wine64 python3 python3
 
 dir=build-windows
 cmake -S . -B "$dir" --toolchain cmake/mingw-w64.cmake -DTENFALL_WERROR=ON >/dev/null
-cmake --build "$dir" -j "$(jobs)"
+cmake --build "$dir" -j "$(jobs)" >/dev/null
 
 # A prefix of our own, made fresh and thrown away with its wineserver.
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/tenfall-wine.XXXXXX")
@@ -24,29 +24,30 @@ ctest --test-dir "$dir" --output-on-failure
 
 # The zip a player downloads: made by cpack, it holds the program, the
 # Windows README and the licence, both with Windows line ends, and nothing
-# else, and is unpacked to C:\tenfall; the checks below run the program
-# from there. The README names no file the zip does not hold.
+# else, in a folder named as the zip, and is unpacked in C:\; the checks
+# below run the program from there. The README names no file the zip does
+# not hold.
 version=$(project_version)
 zip="$dir/tenfall-$version-win64.zip"
 rm -f "$zip"
 (cd "$dir" && cpack -G ZIP >/dev/null)
-/usr/bin/python3 - "$zip" <<'CHECK'
+/usr/bin/python3 - "$zip" "tenfall-$version-win64/" <<'CHECK'
 import re, sys, zipfile
-zip = zipfile.ZipFile(sys.argv[1])
-names = sorted(zip.namelist())
-if names != ["LICENSE.txt", "README.txt", "tenfall.exe"]:
-    sys.exit(f"FAIL: {sys.argv[1]} holds {names}")
+zip, top = zipfile.ZipFile(sys.argv[1]), sys.argv[2]
+names = sorted(n for n in zip.namelist() if n != top)
+if names != [top + n for n in ("LICENSE.txt", "README.txt", "tenfall.exe")]:
+    sys.exit(f"FAIL: {sys.argv[1]} holds {names}, not three files in {top}")
 for text in ("LICENSE.txt", "README.txt"):
-    if re.search(rb"(?<!\r)\n", zip.read(text)):
+    if re.search(rb"(?<!\r)\n", zip.read(top + text)):
         sys.exit(f"FAIL: {text} has a line that does not end in CR LF")
-named = set(re.findall(r"[\w.-]+\.(?:txt|md|svg|exe|html)\b", zip.read("README.txt").decode()))
-if not named <= set(names):
-    sys.exit(f"FAIL: README.txt names files the zip does not hold: {sorted(named - set(names))}")
+named = set(re.findall(r"[\w.-]+\.(?:txt|md|svg|exe|html)\b", zip.read(top + "README.txt").decode()))
+if not {top + n for n in named} <= set(names):
+    sys.exit(f"FAIL: README.txt names files the zip does not hold: {sorted(named)}")
 CHECK
-unpacked="$WINEPREFIX/drive_c/tenfall"
-/usr/bin/python3 -m zipfile -e "$zip" "$unpacked"
+unpacked="$WINEPREFIX/drive_c/tenfall-$version-win64"
+/usr/bin/python3 -m zipfile -e "$zip" "$WINEPREFIX/drive_c"
 exe="$unpacked/tenfall.exe"
-echo "$(basename "$zip"): tenfall.exe, README.txt, LICENSE.txt (CR LF); $(stat -c %s "$zip") bytes"
+echo "$(basename "$zip"): tenfall-$version-win64/ with tenfall.exe, README.txt, LICENSE.txt (CR LF); $(stat -c %s "$zip") bytes"
 
 # Without the GoogleTest sources the cross build leaves the tests out with a
 # warning, as the native build does, and still makes the game.

@@ -21,7 +21,7 @@ for arch in aarch64 x86_64; do
     dir=$base/$arch
     cmake -S . -B "$dir" --toolchain cmake/zig-macos.cmake -DTENFALL_ZIG="$zig" \
         -DTENFALL_MACOS_ARCH="$arch" -DTENFALL_TESTS=OFF -DTENFALL_WERROR=ON >/dev/null
-    cmake --build "$dir" -j "$(jobs)" --target tenfall
+    cmake --build "$dir" -j "$(jobs)" --target tenfall >/dev/null
     description=$(file -b "$dir/tenfall")
     case $arch in aarch64) expected="Mach-O 64-bit arm64 executable" ;; *) expected="Mach-O 64-bit x86_64 executable" ;; esac
     case $description in

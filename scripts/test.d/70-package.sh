@@ -83,7 +83,12 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = tenfall ] || fail "Package is $(field Package)"
 [ "$(field Version)" = "${version}-1" ] || fail "Version is $(field Version)"
 [ "$(field Section)" = games ] || fail "Section is $(field Section)"
-[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+# The project's own Maintainer, whoever builds the package.
+maintainer=$(sed -n 's/^set(TENFALL_MAINTAINER "\(.*\)"$/\1/p' cmake/install.cmake)
+[ -n "$maintainer" ] && [ "$(field Maintainer)" = "$maintainer" ] || fail "Maintainer is $(field Maintainer)"
+if author="$(git config user.name) <$(git config user.email)>" 2>/dev/null; then
+    [ "$(field Maintainer)" != "$author" ] || fail "Maintainer is the git author, $author"
+fi
 [ -n "$(field Description)" ] || fail "no Description"
 depends=$(field Depends)
 [ -n "$depends" ] || fail "no Depends: the dependencies were not computed"
@@ -117,3 +122,13 @@ installed=0
 ! dpkg-query -W -f='${Status}' tenfall 2>/dev/null | grep -q "install ok installed" ||
     fail "tenfall is still installed"
 echo "package $(basename "$deb") installs, runs and removes cleanly"
+
+# One setting names another Maintainer, and the default comes back without it.
+other="Someone Else <someone@tenfall.example>"
+cmake -B "$dir" -DTENFALL_MAINTAINER="$other" >/dev/null
+grep -qF "set(CPACK_DEBIAN_PACKAGE_MAINTAINER \"$other\")" "$dir/CPackConfig.cmake" ||
+    fail "-DTENFALL_MAINTAINER does not reach the package"
+cmake -B "$dir" -UTENFALL_MAINTAINER >/dev/null
+grep -qF "set(CPACK_DEBIAN_PACKAGE_MAINTAINER \"$maintainer\")" "$dir/CPackConfig.cmake" ||
+    fail "the default Maintainer does not come back"
+echo "Maintainer: $maintainer by default, -DTENFALL_MAINTAINER overrides it"

@@ -135,7 +135,7 @@ protected:
         ASSERT_TRUE(waitUntil(game, [&] { return plainText(game.output) == instructions + tooSmall("80x24") + "\n"; }))
             << "said before the key press, after the instructions";
         sendKeys(game, " ");
-        ASSERT_TRUE(waitUntil(game, [&] { return rowText(game, 0).starts_with(tooSmall("80x24")); }));
+        EXPECT_FALSE(screenChangesWithin(game, 300)) << "the instructions and the line stay after the key press";
     }
 
     static std::string tooSmall(const std::string& size)
@@ -177,7 +177,7 @@ TEST_F(Small, CtrlCLeavesTheWait)
     ASSERT_TRUE(waitForExit(game, 2000));
     EXPECT_EQ(shellStatus(game), 130);
     EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
-    EXPECT_TRUE(game.output.ends_with(tooSmall("80x24") + "\x1b[0m\r\r\n")) << "the prompt on a fresh line";
+    EXPECT_TRUE(game.output.ends_with(tooSmall("80x24") + "\r\n\x1b[0m")) << "nothing cleared, the prompt on a fresh line";
 }
 
 TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
@@ -186,7 +186,7 @@ TEST_F(Small, CtrlZWhileWaitingComesBackToTheMessage)
     size_t mark = game.output.size();
     sendKeys(game, "\x1a");
     ASSERT_TRUE(waitUntil(game, [&] { return processStopped(game); }));
-    ASSERT_TRUE(waitUntil(game, [&] { return game.output.ends_with("\x1b[0m\r\r\n"); }));
+    ASSERT_TRUE(waitUntil(game, [&] { return game.output.ends_with("\r\n\x1b[0m"); }));
     EXPECT_TRUE(ptyModes(game).c_lflag & ICANON);
     resumeInForeground(game);
     EXPECT_TRUE(waitUntil(game, [&] {

@@ -5,6 +5,7 @@
 #include "screen/console.h"
 
 bool terminalUtf8 = true;
+bool terminalLinuxConsole = false;
 
 std::string& capturedOutput()
 {

@@ -8,7 +8,7 @@ terminal's default background, the bracket moving on an arrow, a pick shown
 yellow on light red, and Ctrl-C ending the game with status 130. GNU screen
 plays once more with `term xterm-256color` (no back-colour erase under a TERM
 that has it), and tmux at 80x24, where the instructions must say what the
-window needs.
+window needs, and still say it after the key press.
 
 usage: play_in_multiplexers.py TENFALL
 """
@@ -146,7 +146,11 @@ def play(tmux, name, command, status_file, rows):
     if rows < HEIGHT:
         need = f"needs at least 70x25, this terminal is 80x{rows}: enlarge it, or press Ctrl-C"
         pane.wait_for("what the window needs, under the instructions", lambda: pane.text(0, 21, len(need)) == need)
+        pane.keys("Space")  # the game starts once the window is large enough; until then the text stays
+        time.sleep(0.5)
+        check(pane.text(0, 21, len(need)) == need and "Press any key" in pane.text(0, 20, 80), "the text kept")
         tmux("resize-window", "-t", name, "-y", str(HEIGHT))
+    # At 80x24 a key in the game that has started: it unselects nothing.
     pane.keys("Space")
     # The screen comes in screen order and may be read half drawn: the frame's foot is last.
     pane.wait_for("opening screen", lambda: pane.text(43, 12, 6) == "SUM: 0" and pane.text(24, 24, 3) == BRACKET_FOOT
