@@ -60,8 +60,10 @@ test('the instructions, a key, and the opening screen in its colours', async () 
 test('a tick 4.1 s after the opening screen, and none while the page is hidden', async () => {
   const count = (screen) => stacksOf(screen).flat().length;
   const tick = async (digits) => [await waitForScreen(desktop, (s) => count(s) !== digits, 6000), Date.now()];
-  // Timed here by polling, each mark some tens of milliseconds after the game's own.
-  const onTime = (ms) => ms > 4000 && ms < 4500;
+  // Timed here by polling, each mark some tens of milliseconds after the
+  // game's own; on a loaded machine the opening screen is seen late by more,
+  // so the first interval can look a little short.
+  const onTime = (ms) => ms > 3700 && ms < 4500;
   const [screen, last] = await tick(count(await readScreen(desktop)));
   assert.ok(onTime(last - openedAt), `first tick after ${last - openedAt} ms`);
   const other = await browser.newPage();
