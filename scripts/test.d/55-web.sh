@@ -1,9 +1,10 @@
 # The browser build: scripts/web.sh builds the site (installing emscripten,
-# node, npm, xterm.js and puppeteer-core where they are missing), then node's
-# test runner plays it in Debian's headless Chromium (tests/web/).
+# node, npm and xterm.js where they are missing) and, with --drivers, what
+# plays it: puppeteer-core, Chromium, Firefox ESR and WPE WebKit. Node's test
+# runner then plays one journey in each (tests/web/).
 set -euo pipefail
 . scripts/lib.sh
-need_packages chromium fonts-dejavu-core python3
+need_packages python3
 
-bash scripts/web.sh
+bash scripts/web.sh --drivers
 node --test tests/web/page_test.mjs

@@ -1,6 +1,6 @@
 // The page around the game: an 80 x 25 xterm.js terminal, the host the game's
-// module talks to (screen/web/host.cpp), the touch pad, and a fresh module
-// for every run.
+// module talks to (screen/web/host.cpp), the touch pad and taps on the board,
+// the offline cache, and a fresh module for every run.
 
 import { Terminal } from './xterm.js';
 import createTenfall from './tenfall.js';
@@ -14,14 +14,26 @@ const theme = {
   brightBlue: '#5c5cff', brightMagenta: '#ff00ff', brightCyan: '#00ffff', brightWhite: '#ffffff',
 };
 
+// A phone or tablet: the terminal's text box never takes the focus there, so
+// that no on-screen keyboard comes up over the board.
+const touchDevice = matchMedia('(pointer: coarse)').matches;
+
 const term = new Terminal({
-  cols: 80, rows: 25, scrollback: 0, theme, cursorBlink: false,
+  cols: 80, rows: 25, scrollback: 0, theme,
+  // The console's cursor: a blinking underline. xterm.js's own blink draws
+  // frames all the while, which costs the idle page CPU and keys their
+  // latency; a CSS animation blinks it instead (index.html).
+  cursorStyle: 'underline', cursorInactiveStyle: 'underline', cursorBlink: false,
   // The game writes "\n" where a terminal driver would send CR LF.
   convertEol: true,
   fontFamily: '"DejaVu Sans Mono", Menlo, Consolas, "Liberation Mono", monospace',
 });
 window.tenfallTerminal = term;
-term.open(document.getElementById('terminal'));
+const box = document.getElementById('terminal');
+term.open(box);
+if (touchDevice) {
+  term.textarea.setAttribute('inputmode', 'none');
+}
 
 // What each touch button sends: the bytes of the key a keyboard would.
 const padKeys = { left: '\x1b[D', right: '\x1b[C', pick: '\r', unpick: ' ', yes: 'y', no: 'n' };
@@ -90,24 +102,29 @@ wakeChannel.port2.onmessage = () => {
 };
 
 // A hidden page is a game stopped: no timer runs and the clock stands, and on
-// being shown the game's wait looks at the clock again and goes on.
-document.addEventListener('visibilitychange', () => {
+// being shown the game's wait looks at the clock again and goes on. Safari
+// may leave out visibilitychange when a page goes away; pagehide it keeps.
+function setHidden(hidden) {
   const now = performance.now();
-  if (document.hidden && host.hiddenSince === null) {
+  if (hidden && host.hiddenSince === null) {
     host.hiddenSince = now;
     clearTimeout(host.timer);
-  } else if (!document.hidden && host.hiddenSince !== null) {
+  } else if (!hidden && host.hiddenSince !== null) {
     host.hiddenFor += now - host.hiddenSince;
     host.hiddenSince = null;
     host.wakeUp();
   }
-});
+}
+document.addEventListener('visibilitychange', () => setHidden(document.hidden));
+window.addEventListener('pagehide', () => setHidden(true));
+window.addEventListener('pageshow', () => setHidden(document.hidden));
 
 // The wasm is fetched and compiled by the page itself, so that a server
-// sending it under another MIME type serves the game as well.
+// sending it under another MIME type serves the game as well. The one-file
+// page (tenfall.html) carries it inline as `tenfallWasm`.
 function instantiateWasm(imports, done) {
-  fetch(new URL('tenfall.wasm', import.meta.url))
-    .then((response) => response.arrayBuffer())
+  (globalThis.tenfallWasm ? Promise.resolve(globalThis.tenfallWasm)
+    : fetch(new URL('tenfall.wasm', import.meta.url)).then((response) => response.arrayBuffer()))
     .then((bytes) => WebAssembly.instantiate(bytes, imports))
     .then((result) => done(result.instance))
     .catch((error) => showFault(error));
@@ -151,7 +168,9 @@ document.addEventListener('keydown', (event) => {
     event.preventDefault();
     send(text);
   }
-  term.focus();
+  if (!touchDevice) {
+    term.focus();
+  }
 });
 // A click or tap anywhere but the terminal leaves the focus with it.
 document.addEventListener('mousedown', (event) => {
@@ -170,27 +189,122 @@ document.addEventListener('touchstart', () => {
   }
 }, { passive: true });
 
-// The largest font that shows all 80 x 25 cells above the touch pad, in
-// half pixels.
+// A tap on the board. At the instructions, or once the game has ended, it is
+// the key that goes on; at "Play again?" it is Yes. In a game, a tap on a
+// stack moves the bracket there with the game's own arrow keys, and a tap on
+// the stack under the bracket picks its top. The bracket's place is read off
+// the terminal, as a player sees it.
+const line = (row) => term.buffer.active.getLine(row)?.translateToString() ?? '';
+function tapAt(x) {
+  const bracket = line(24).indexOf('╙─╜');
+  if ([...Array(25).keys()].some((row) => line(row).includes('Play again? '))) {
+    send('y');
+  } else if (!host.running || bracket < 0) {
+    send(' ');
+  } else {
+    const screen = term.element.querySelector('.xterm-screen').getBoundingClientRect();
+    const column = Math.floor(((x - screen.left) * 80) / screen.width);
+    const [stack, cursor] = [Math.round((column - 10) / 3), (bracket - 9) / 3];
+    if (column >= 8 && column <= 40) {
+      send(stack === cursor ? '\r' : (stack < cursor ? '\x1b[D' : '\x1b[C').repeat(Math.abs(stack - cursor)));
+    }
+  }
+}
+let touchFrom = null;
+box.addEventListener('touchstart', (event) => {
+  touchFrom = event.touches.length === 1 ? [event.touches[0].clientX, event.touches[0].clientY] : null;
+}, { passive: true });
+box.addEventListener('touchend', (event) => {
+  const touch = event.changedTouches[0];
+  // A finger that moved was scrolling, not tapping.
+  if (touchFrom && Math.hypot(touch.clientX - touchFrom[0], touch.clientY - touchFrom[1]) < 10) {
+    event.preventDefault();  // no mouse events follow, so the text box takes no focus
+    term.blur();
+    tapAt(touch.clientX);
+  }
+  touchFrom = null;
+});
+
+// Where the font's line-drawing glyphs are shorter than the terminal's rows
+// (Firefox rounds the font's ascent and descent up, each to a whole pixel),
+// every row is stretched by the little it takes for the frame to meet.
+const rowFill = document.head.appendChild(document.createElement('style'));
+function fillRows() {
+  const font = `${term.options.fontSize}px ${term.options.fontFamily}`;
+  const rowHeight = term.element.querySelector('.xterm-screen').getBoundingClientRect().height / 25;
+  const probe = document.body.appendChild(document.createElement('div'));
+  probe.style.cssText = `position: absolute; visibility: hidden; font: ${font}`;
+  probe.innerHTML = '<span>\u2502</span><span style="display: inline-block"></span>';
+  const [glyph, base] = [...probe.children].map((e) => e.getBoundingClientRect());
+  probe.remove();
+  // The glyph's ink, measured large: Firefox rounds it to whole pixels.
+  const context = document.createElement('canvas').getContext('2d');
+  context.font = `1000px ${term.options.fontFamily}`;
+  const ink = context.measureText('\u2502');
+  const scale = term.options.fontSize / 1000;
+  // Where the ink lies in a row, whose line box centres the font.
+  const baseline = (rowHeight - glyph.height) / 2 + (base.bottom - glyph.top);
+  const [top, bottom] = [baseline - scale * ink.actualBoundingBoxAscent, baseline + scale * ink.actualBoundingBoxDescent];
+  if (!(bottom > top) || (top <= 0.25 && bottom >= rowHeight - 0.25)) {
+    rowFill.textContent = '';
+    return;
+  }
+  const middle = (top + bottom) / 2;
+  rowFill.textContent = `.xterm-rows > div { transform-origin: 0 ${middle}px;
+    transform: translateY(${rowHeight / 2 - middle}px) scaleY(${Math.max(1, (rowHeight + 0.5) / (bottom - top))}); }`;
+}
+
+// In a game, a portrait screen shows only the 70 columns the game draws in,
+// for a larger font.
+const playing = () => line(0)[8] === '\u2502';
+const portrait = () => document.documentElement.clientHeight > document.documentElement.clientWidth;
+let cropped = false;
+term.onWriteParsed(() => {
+  if (playing() !== cropped && portrait()) {
+    fit();
+  }
+});
+
+// The largest font that shows the terminal above the touch pad, in half
+// pixels; below the smallest, the page scrolls.
 const [smallestFont, largestFont] = [4, 32];
 function fit() {
   const screen = term.element.querySelector('.xterm-screen');
   const pad = document.getElementById('pad');
   const padHeight = pad.offsetHeight;  // 0 while it is not shown
   document.body.style.paddingBottom = `${padHeight}px`;
-  const width = window.innerWidth - 8;
-  const height = window.innerHeight - 8 - padHeight;
-  let size = term.options.fontSize;
-  size *= Math.min(width / screen.offsetWidth, height / screen.offsetHeight);
-  size = Math.min(largestFont, Math.max(smallestFont, size));
-  for (size = Math.floor(size * 2) / 2; size > smallestFont; size -= 0.5) {
+  cropped = playing() && portrait();
+  const columns = cropped ? 70 : 80;
+  const shown = () => [(screen.getBoundingClientRect().width * columns) / 80, screen.getBoundingClientRect().height];
+  // The layout viewport's: a phone's browser may zoom out to a page wider
+  // than the screen, and then innerWidth is the page's width.
+  const [width, height] = [document.documentElement.clientWidth - 8, document.documentElement.clientHeight - 8 - padHeight];
+  let [shownWidth, shownHeight] = shown();
+  let size = term.options.fontSize * Math.min(width / shownWidth, height / shownHeight);
+  size = Math.min(largestFont, Math.max(smallestFont, Math.floor(size * 2) / 2));
+  for (; ; size -= 0.5) {
     term.options.fontSize = size;
-    if (screen.offsetWidth <= width && screen.offsetHeight <= height) {
+    [shownWidth, shownHeight] = shown();
+    if (size <= smallestFont || (shownWidth <= width && shownHeight <= height)) {
       break;
     }
   }
+  box.style.width = cropped ? `${Math.ceil(shownWidth)}px` : '';
+  fillRows();
 }
 window.addEventListener('resize', fit);
 fit();
-term.focus();
+// A font that arrives late has other cells: measured again once all are in.
+document.fonts?.ready.then(() => {
+  term.options.fontSize += 0.5;
+  fit();
+});
+if (!touchDevice) {
+  term.focus();
+}
+// Installed to a home screen or visited once, the site plays offline (sw.js).
+// Registered once the page has loaded, so that its fetches wait for the game's.
+if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+  window.addEventListener('load', () => navigator.serviceWorker.register('sw.js').catch(() => {}));
+}
 start();
