@@ -13,6 +13,7 @@ import fcntl
 import os
 import pty
 import select
+import itertools
 import statistics
 import struct
 import sys
@@ -164,11 +165,19 @@ def main():
     game.send(b"\x1b[D\x1b[D")
     game.wait_for("two left arrows", lambda: bracket_at(game, 3) and bracket_gone(game, 5))
 
-    # A drop's output held up on a busy machine shows as one late drop and
-    # one early one, so a run out of budget is timed once more before it fails.
+    # A drop's output held up on its way through wine's console shows as one
+    # late gap and one early one; a drop the game itself makes late moves every
+    # drop after it. So each drop's own lateness is the step in the least
+    # lateness, from the first drop on, of it and the drops after it.
+    def own_lateness(late):
+        since_first = list(itertools.accumulate(late, initial=0.0))
+        least = [min(since_first[k:]) for k in range(len(since_first))]
+        return [b - a for a, b in zip(least, least[1:])]
+
+    # On a busy machine a run out of budget is timed once more before it fails.
     for attempt in (1, 2):
         late = tick_lateness(game)
-        median, worst = statistics.median(late), max(late, key=abs)
+        median, worst = statistics.median(late), max(own_lateness(late), key=abs)
         print(f"tick lateness over {TICKS} drops: median {median:.1f} ms, worst {worst:.1f} ms"
               f" (budget {TICK_MEDIAN_MS:g} and {TICK_WORST_MS:g} ms), mean {statistics.mean(late):.1f} ms:"
               f" {' '.join(f'{ms:.1f}' for ms in late)}")
