@@ -1,5 +1,6 @@
 // Finishes the site that scripts/web.sh copied into DIR: the home-screen
-// icons, drawn here, and tenfall.html, the page with everything in it (the
+// icons, drawn here; the frame's font (frame_font.mjs), written into
+// index.html; and tenfall.html, the page with everything in it (the
 // wasm as base64, xterm.js, the game's module, the page's script and the
 // CSS), which plays opened from disk where module files cannot load.
 //
@@ -7,6 +8,7 @@
 
 import { readFileSync, writeFileSync } from 'node:fs';
 import { crc32, deflateSync } from 'node:zlib';
+import { frameFont, frameGlyphs } from './frame_font.mjs';
 
 const dir = process.argv[2];
 const read = (name) => readFileSync(`${dir}/${name}`, 'utf8');
@@ -48,6 +50,13 @@ function icon(size) {
 for (const size of [192, 512]) {
   writeFileSync(`${dir}/icon-${size}.png`, icon(size));
 }
+
+const family = 'tenfall frame';  // as page.js names it
+const fontFace = `  @font-face { font-family: "${family}"; font-display: block;
+    src: url(data:font/ttf;base64,${Buffer.from(frameFont(family)).toString('base64')}) format("truetype");
+    unicode-range: ${[...frameGlyphs.keys()].map((code) => `U+${code.toString(16).toUpperCase()}`).join(', ')}; }
+`;
+writeFileSync(`${dir}/index.html`, read('index.html').replace('<style>\n', () => `<style>\n${fontFace}`));
 
 // Each module in a function of its own, so that their names do not meet; what
 // they export is what the function returns.

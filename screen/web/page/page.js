@@ -18,6 +18,16 @@ const theme = {
 // that no on-screen keyboard comes up over the board.
 const touchDevice = matchMedia('(pointer: coarse)').matches;
 
+// The game's code, compiled once for every run: by index.html while this
+// script loads, or from the copy the one-file page (tenfall.html) carries
+// inline. It is fetched as bytes, not streamed, so that a server sending it
+// under another MIME type serves the game as well.
+const gameCode = globalThis.tenfallCode ?? WebAssembly.compile(globalThis.tenfallWasm);
+
+// The terminal's font is the largest that shows it above the touch pad, in
+// half pixels; below the smallest, the page scrolls.
+const [smallestFont, largestFont] = [4, 32];
+
 const term = new Terminal({
   cols: 80, rows: 25, scrollback: 0, theme,
   // The console's cursor: a blinking underline. xterm.js's own blink draws
@@ -26,10 +36,16 @@ const term = new Terminal({
   cursorStyle: 'underline', cursorInactiveStyle: 'underline', cursorBlink: false,
   // The game writes "\n" where a terminal driver would send CR LF.
   convertEol: true,
-  fontFamily: '"DejaVu Sans Mono", Menlo, Consolas, "Liberation Mono", monospace',
+  // The frame's and the bracket's glyphs come from a font of their own,
+  // which the site carries inline (frame_font.mjs); loaded now, as the
+  // instructions have none of them to load it.
+  fontFamily: '"tenfall frame", "DejaVu Sans Mono", Menlo, Consolas, "Liberation Mono", monospace',
 });
+document.fonts?.load('16px "tenfall frame"', '\u2502');
 window.tenfallTerminal = term;
 const box = document.getElementById('terminal');
+// Opened at the font it will have, so that it is measured and drawn once.
+term.options.fontSize = room(80).font;
 term.open(box);
 if (touchDevice) {
   term.textarea.setAttribute('inputmode', 'none');
@@ -49,9 +65,10 @@ const encoder = new TextEncoder();
 // as in a Unix terminal's input buffer; the rest of a large paste is
 // dropped, and with it any key typed before the game has caught up.
 const keysKept = 4096;
-// Wakes go through a message, not straight from a timer callback: a wait
-// resolved inside a timer makes xterm.js's own next write a nested timer,
-// which Chrome holds back by 4 ms.
+// A timer's wake goes through a message, not straight from its callback: a
+// wait resolved inside a timer makes xterm.js's own next write a nested
+// timer, which Chrome holds back by 4 ms. A key wakes the game at once, in
+// its own event, where a message may wait for the next frame.
 const wakeChannel = new MessageChannel();
 
 const host = {
@@ -88,18 +105,18 @@ const host = {
       wakeChannel.port1.postMessage(0);
     }
   },
+  resume() {
+    clearTimeout(this.timer);
+    const wake = this.wake;
+    this.wake = null;
+    wake?.();
+  },
   ended() {
     this.running = false;
     term.write('\x1b[0m\x1b[23;44HThe game has ended.\x1b[24;44HAny key starts it again.');
   },
 };
-wakeChannel.port2.onmessage = () => {
-  const wake = host.wake;
-  host.wake = null;
-  if (wake) {
-    wake();
-  }
-};
+wakeChannel.port2.onmessage = () => host.resume();
 
 // A hidden page is a game stopped: no timer runs and the clock stands, and on
 // being shown the game's wait looks at the clock again and goes on. Safari
@@ -119,14 +136,9 @@ document.addEventListener('visibilitychange', () => setHidden(document.hidden));
 window.addEventListener('pagehide', () => setHidden(true));
 window.addEventListener('pageshow', () => setHidden(document.hidden));
 
-// The wasm is fetched and compiled by the page itself, so that a server
-// sending it under another MIME type serves the game as well. The one-file
-// page (tenfall.html) carries it inline as `tenfallWasm`.
 function instantiateWasm(imports, done) {
-  (globalThis.tenfallWasm ? Promise.resolve(globalThis.tenfallWasm)
-    : fetch(new URL('tenfall.wasm', import.meta.url)).then((response) => response.arrayBuffer()))
-    .then((bytes) => WebAssembly.instantiate(bytes, imports))
-    .then((result) => done(result.instance))
+  gameCode.then((code) => WebAssembly.instantiate(code, imports))
+    .then((instance) => done(instance))
     .catch((error) => showFault(error));
   return {};
 }
@@ -154,7 +166,7 @@ function send(text) {
   keys.set(host.keys);
   keys.set(bytes, host.keys.length);
   host.keys = keys;
-  host.wakeUp();
+  host.resume();
 }
 
 term.onData(send);
@@ -225,35 +237,6 @@ box.addEventListener('touchend', (event) => {
   touchFrom = null;
 });
 
-// Where the font's line-drawing glyphs are shorter than the terminal's rows
-// (Firefox rounds the font's ascent and descent up, each to a whole pixel),
-// every row is stretched by the little it takes for the frame to meet.
-const rowFill = document.head.appendChild(document.createElement('style'));
-function fillRows() {
-  const font = `${term.options.fontSize}px ${term.options.fontFamily}`;
-  const rowHeight = term.element.querySelector('.xterm-screen').getBoundingClientRect().height / 25;
-  const probe = document.body.appendChild(document.createElement('div'));
-  probe.style.cssText = `position: absolute; visibility: hidden; font: ${font}`;
-  probe.innerHTML = '<span>\u2502</span><span style="display: inline-block"></span>';
-  const [glyph, base] = [...probe.children].map((e) => e.getBoundingClientRect());
-  probe.remove();
-  // The glyph's ink, measured large: Firefox rounds it to whole pixels.
-  const context = document.createElement('canvas').getContext('2d');
-  context.font = `1000px ${term.options.fontFamily}`;
-  const ink = context.measureText('\u2502');
-  const scale = term.options.fontSize / 1000;
-  // Where the ink lies in a row, whose line box centres the font.
-  const baseline = (rowHeight - glyph.height) / 2 + (base.bottom - glyph.top);
-  const [top, bottom] = [baseline - scale * ink.actualBoundingBoxAscent, baseline + scale * ink.actualBoundingBoxDescent];
-  if (!(bottom > top) || (top <= 0.25 && bottom >= rowHeight - 0.25)) {
-    rowFill.textContent = '';
-    return;
-  }
-  const middle = (top + bottom) / 2;
-  rowFill.textContent = `.xterm-rows > div { transform-origin: 0 ${middle}px;
-    transform: translateY(${rowHeight / 2 - middle}px) scaleY(${Math.max(1, (rowHeight + 0.5) / (bottom - top))}); }`;
-}
-
 // In a game, a portrait screen shows only the 70 columns the game draws in,
 // for a larger font.
 const playing = () => line(0)[8] === '\u2502';
@@ -265,24 +248,36 @@ term.onWriteParsed(() => {
   }
 });
 
-// The largest font that shows the terminal above the touch pad, in half
-// pixels; below the smallest, the page scrolls.
-const [smallestFont, largestFont] = [4, 32];
+// The room the terminal has, and the font that should fill it, from the
+// font's own metrics as xterm.js measures a cell. The layout viewport's:
+// a phone's browser may zoom out to a page wider than the screen, and then
+// innerWidth is the page's width.
+function room(columns) {
+  const padHeight = document.getElementById('pad').offsetHeight;  // 0 while it is not shown
+  const [width, height] = [document.documentElement.clientWidth - 8, document.documentElement.clientHeight - 8 - padHeight];
+  const [cellWidth, cellHeight] = cellOfFont();
+  const size = Math.min((100 * width) / (columns * cellWidth), (100 * height) / (25 * cellHeight));
+  return { width, height, padHeight, font: Math.min(largestFont, Math.max(smallestFont, Math.floor(size * 2) / 2)) };
+}
+// A cell of a 100 px font; where the browser gives no font box, its height
+// is DejaVu Sans Mono's.
+function cellOfFont() {
+  const context = document.createElement('canvas').getContext('2d');
+  context.font = `100px ${term.options.fontFamily}`;
+  const metrics = context.measureText('W');
+  return [metrics.width, metrics.fontBoundingBoxAscent + metrics.fontBoundingBoxDescent || 116.4];
+}
+let fittedCell = '';
+// The font the metrics give, made smaller while the terminal does not fit.
 function fit() {
   const screen = term.element.querySelector('.xterm-screen');
-  const pad = document.getElementById('pad');
-  const padHeight = pad.offsetHeight;  // 0 while it is not shown
-  document.body.style.paddingBottom = `${padHeight}px`;
   cropped = playing() && portrait();
   const columns = cropped ? 70 : 80;
+  const { width, height, padHeight, font } = room(columns);
+  document.body.style.paddingBottom = `${padHeight}px`;
   const shown = () => [(screen.getBoundingClientRect().width * columns) / 80, screen.getBoundingClientRect().height];
-  // The layout viewport's: a phone's browser may zoom out to a page wider
-  // than the screen, and then innerWidth is the page's width.
-  const [width, height] = [document.documentElement.clientWidth - 8, document.documentElement.clientHeight - 8 - padHeight];
-  let [shownWidth, shownHeight] = shown();
-  let size = term.options.fontSize * Math.min(width / shownWidth, height / shownHeight);
-  size = Math.min(largestFont, Math.max(smallestFont, Math.floor(size * 2) / 2));
-  for (; ; size -= 0.5) {
+  let shownWidth, shownHeight;
+  for (let size = font; ; size -= 0.5) {
     term.options.fontSize = size;
     [shownWidth, shownHeight] = shown();
     if (size <= smallestFont || (shownWidth <= width && shownHeight <= height)) {
@@ -290,14 +285,16 @@ function fit() {
     }
   }
   box.style.width = cropped ? `${Math.ceil(shownWidth)}px` : '';
-  fillRows();
+  fittedCell = cellOfFont().join();
 }
 window.addEventListener('resize', fit);
 fit();
 // A font that arrives late has other cells: measured again once all are in.
 document.fonts?.ready.then(() => {
-  term.options.fontSize += 0.5;
-  fit();
+  if (cellOfFont().join() !== fittedCell) {
+    term.options.fontSize += 0.5;
+    fit();
+  }
 });
 if (!touchDevice) {
   term.focus();
