@@ -56,6 +56,7 @@ async function launchWebKit() {
   const page = {
     on() {}, setViewport: async () => {}, close: async () => {},
     goto: (url) => session('POST', '/url', { url }),
+    enterFrame: (index) => session('POST', '/frame', { id: index }),
     evaluate: (f, ...args) => session('POST', '/execute/async', { args, script: `const done = arguments[arguments.length - 1];
       Promise.resolve((${f})(...[...arguments].slice(0, -1))).then(done, (e) => done({ error: String(e) }));` }),
     keyboard: { press: (key) => session('POST', '/actions', { actions: [{ type: 'key', id: 'keys',
