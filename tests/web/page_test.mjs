@@ -30,6 +30,13 @@ const shows = (text) => (screen) => screen.some((row) => row.text.includes(text)
 const sum = (n) => (screen) => new RegExp(`^SUM: ${n}$`).test(readout(screen, sumRow));
 const bracket = (i) => (screen) => screen[foot].text.indexOf('╙─╜') === column(i) - 1;
 
+// The opening screen, after the instructions and a key.
+async function opening(page) {
+  await waitForScreen(page, shows('Press any key to play'));
+  await page.keyboard.press(' ');
+  return waitForScreen(page, sum(0));
+}
+
 // Tops of two or more stacks that add up to ten, as stack numbers.
 const tenOf = (stacks) => [...Array(1024).keys()].map((set) => [...Array(10).keys()].filter((i) => set & (1 << i)))
   .find((picks) => picks.length > 1 && picks.reduce((total, i) => total + (stacks[i].at(-1) ?? 99), 0) === 10);
@@ -56,9 +63,7 @@ arrows, a pick, a ten, N and a restart`, async () => {
   const on = engine === 'chromium' ? browser : await launchBrowser(engine);
   assert.ok(gzipSync(readFileSync(oneFile), { level: 9 }).length <= 150 * 1024, 'tenfall.html, 150 KB gzipped');
   const file = await open({}, oneFile.href, on);
-  await waitForScreen(file, shows('Press any key to play'));
-  await file.keyboard.press(' ');
-  await waitForScreen(file, sum(0));
+  await opening(file);
   await file.close();
   desktop = await open({ speedUp: engine !== 'webkit' && 1 }, site.url, on);
   let screen = await waitForScreen(desktop, shows(' -=-{ Press any key to play }-=-'));
@@ -123,9 +128,7 @@ arrows, a pick, a ten, N and a restart`, async () => {
 
 test('a tick 4.1 s after the opening screen, and none while the page is hidden', async () => {
   desktop = await open();
-  await waitForScreen(desktop, shows('Press any key'));
-  await desktop.keyboard.press(' ');
-  await waitForScreen(desktop, sum(0));
+  await opening(desktop);
   openedAt = Date.now();
   const count = (screen) => stacksOf(screen).flat().length;
   const tick = async (digits) => [await waitForScreen(desktop, (s) => count(s) !== digits, 6000), Date.now()];
@@ -203,9 +206,7 @@ test('installable, and a reload with the server gone plays', async () => {
   assert.deepEqual((await (await page.createCDPSession()).send('Page.getInstallabilityErrors')).installabilityErrors, []);
   gone.close();
   await page.reload();
-  await waitForScreen(page, shows('Press any key'));
-  await page.keyboard.press(' ');
-  await waitForScreen(page, sum(0));
+  await opening(page);
   await page.close();
 });
 
