@@ -257,7 +257,8 @@ function room(columns) {
   const [width, height] = [document.documentElement.clientWidth - 8, document.documentElement.clientHeight - 8 - padHeight];
   const [cellWidth, cellHeight] = cellOfFont();
   const size = Math.min((100 * width) / (columns * cellWidth), (100 * height) / (25 * cellHeight));
-  return { width, height, padHeight, font: Math.min(largestFont, Math.max(smallestFont, Math.floor(size * 2) / 2)) };
+  const font = Math.min(largestFont, Math.max(smallestFont, Math.floor(size * 2) / 2));
+  return { width, height, padHeight, font, cell: [cellWidth, cellHeight].join() };
 }
 // A cell of a 100 px font; where the browser gives no font box, its height
 // is DejaVu Sans Mono's.
@@ -273,7 +274,7 @@ function fit() {
   const screen = term.element.querySelector('.xterm-screen');
   cropped = playing() && portrait();
   const columns = cropped ? 70 : 80;
-  const { width, height, padHeight, font } = room(columns);
+  const { width, height, padHeight, font, cell } = room(columns);
   document.body.style.paddingBottom = `${padHeight}px`;
   const shown = () => [(screen.getBoundingClientRect().width * columns) / 80, screen.getBoundingClientRect().height];
   let shownWidth, shownHeight;
@@ -285,7 +286,7 @@ function fit() {
     }
   }
   box.style.width = cropped ? `${Math.ceil(shownWidth)}px` : '';
-  fittedCell = cellOfFont().join();
+  fittedCell = cell;
 }
 window.addEventListener('resize', fit);
 fit();
